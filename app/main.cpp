@@ -1,0 +1,13 @@
+// The program's entry: a GUI-subsystem program that opens no window of its
+// own, so a run from Explorer, a shortcut or a script shows nothing but its
+// message boxes.
+#include <windows.h>
+
+#include "app/dispatch.h"
+#include "platform/win32_platform.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    tolvik::RunLinkMaker(tolvik::TheWin32Platform());
+    // The same status after the usage note, a success and a failure.
+    return 0;
+}

@@ -1,0 +1,110 @@
+#include "links/junction.h"
+
+#include <cstdint>
+
+#include "links/mount_point.h"
+#include "support/text.h"
+
+namespace tolvik {
+namespace {
+
+WideText ToWide(Platform& platform, std::string_view text) {
+    if (text.empty()) return WideText();
+    const int length = static_cast<int>(text.size());
+    const int units =
+        platform.MultiByteToWideChar(kCodePageAnsi, 0, text.data(), length, nullptr, 0);
+    if (units <= 0) return WideText();
+    WideText wide = WideText::OfLength(static_cast<std::size_t>(units));
+    const int written =
+        platform.MultiByteToWideChar(kCodePageAnsi, 0, text.data(), length, wide.data(), units);
+    if (written != units) return WideText();
+    return wide;
+}
+
+// The full path of `path` as Windows resolves it against the current
+// directory and drive; empty when it cannot be had.
+WideText FullPath(Platform& platform, const WideText& path) {
+    if (path.empty()) return WideText();
+    const std::uint32_t needed = platform.GetFullPathNameW(path.c_str(), 0, nullptr);
+    if (needed <= 1) return WideText();
+    WideText full = WideText::OfLength(needed - 1);
+    const std::uint32_t written = platform.GetFullPathNameW(path.c_str(), needed, full.data());
+    if (written != needed - 1) return WideText();
+    return full;
+}
+
+// The directory this call made: removed again when it goes out of scope,
+// unless kept.
+class CreatedDirectory {
+  public:
+    CreatedDirectory(Platform& platform, const WideText& path)
+        : platform_(platform),
+          path_(path),
+          made_(platform.CreateDirectoryW(path.c_str(), nullptr)) {}
+    CreatedDirectory(const CreatedDirectory&) = delete;
+    CreatedDirectory& operator=(const CreatedDirectory&) = delete;
+    ~CreatedDirectory() {
+        // Whether the removal worked changes nothing for the caller.
+        if (made_ && !kept_) platform_.RemoveDirectoryW(path_.c_str());
+    }
+    bool made() const { return made_; }
+    void Keep() { kept_ = true; }
+
+  private:
+    Platform& platform_;
+    const WideText& path_;
+    const bool made_;
+    bool kept_ = false;
+};
+
+class OpenedHandle {
+  public:
+    OpenedHandle(Platform& platform, Handle handle) : platform_(platform), handle_(handle) {}
+    OpenedHandle(const OpenedHandle&) = delete;
+    OpenedHandle& operator=(const OpenedHandle&) = delete;
+    ~OpenedHandle() {
+        if (valid()) platform_.CloseHandle(handle_);
+    }
+    bool valid() const { return handle_ != kInvalidHandleValue; }
+    Handle get() const { return handle_; }
+
+  private:
+    Platform& platform_;
+    Handle handle_;
+};
+
+}  // namespace
+
+bool MakeJunction(Platform& platform, std::string_view src, std::string_view dst) {
+    // A target as typed (data, C:data, ..\data) would be stored as it stands
+    // and never lead anywhere, so the source's full path is what goes in.
+    const WideText target = [&platform, src] {
+        const WideText full = FullPath(platform, ToWide(platform, src));
+        return full.empty() ? WideText() : JunctionTarget(full.view());
+    }();
+    const WideText link = ToWide(platform, dst);
+    if (target.empty()) return false;
+
+    // Declared first so that it goes last: the handle is always closed before
+    // the directory is removed.
+    CreatedDirectory directory(platform, link);
+    if (!directory.made()) return false;
+
+    OpenedHandle handle(
+        platform,
+        platform.CreateFileW(link.c_str(), kGenericWrite, kFileShareRead | kFileShareWrite, nullptr,
+                             kOpenExisting, kFileFlagOpenReparsePoint | kFileFlagBackupSemantics,
+                             nullptr));
+    if (!handle.valid()) return false;
+
+    MountPointRequest request;
+    if (!BuildMountPointRequest(target.view(), request)) return false;
+
+    std::uint32_t bytesReturned = 0;
+    const bool made = platform.DeviceIoControl(handle.get(), kFsctlSetReparsePoint, request.bytes,
+                                               request.length, nullptr, 0, &bytesReturned, nullptr);
+    if (made) directory.Keep();
+    return made;
+}
+
+}  // namespace tolvik

@@ -1,0 +1,16 @@
+// Directory junctions.
+#pragma once
+
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace tolvik {
+
+// Makes `dst` a new directory junction leading to the directory `src`. True
+// once the file system has taken the record. On any failure after the
+// directory was made, it is removed again; a directory that was there before
+// is never touched.
+bool MakeJunction(Platform& platform, std::string_view src, std::string_view dst);
+
+}  // namespace tolvik

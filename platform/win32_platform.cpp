@@ -1,0 +1,127 @@
+#include "platform/win32_platform.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+namespace tolvik {
+namespace {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 units are Windows' wide characters");
+static_assert(sizeof(CodePageInfo) == sizeof(CPINFO), "CodePageInfo mirrors CPINFO");
+static_assert(offsetof(CodePageInfo, LeadByte) == offsetof(CPINFO, LeadByte), "");
+static_assert(kInvalidFileAttributes == INVALID_FILE_ATTRIBUTES, "");
+static_assert(kFileAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY, "");
+static_assert(kCodePageAnsi == CP_ACP, "");
+static_assert(kLocaleDefaultAnsiCodePage == LOCALE_IDEFAULTANSICODEPAGE, "");
+static_assert(kGenericWrite == GENERIC_WRITE, "");
+static_assert(kFileShareRead == FILE_SHARE_READ && kFileShareWrite == FILE_SHARE_WRITE, "");
+static_assert(kOpenExisting == OPEN_EXISTING, "");
+static_assert(kFileFlagOpenReparsePoint == FILE_FLAG_OPEN_REPARSE_POINT, "");
+static_assert(kFileFlagBackupSemantics == FILE_FLAG_BACKUP_SEMANTICS, "");
+static_assert(kMbIconError == MB_ICONERROR && kMbIconInformation == MB_ICONINFORMATION, "");
+
+const wchar_t* Wide(const char16_t* text) {
+    return reinterpret_cast<const wchar_t*>(text);
+}
+wchar_t* Wide(char16_t* text) {
+    return reinterpret_cast<wchar_t*>(text);
+}
+
+class TheOnePlatform final : public Win32Platform {};
+
+TheOnePlatform thePlatform;
+
+}  // namespace
+
+Platform& TheWin32Platform() {
+    return thePlatform;
+}
+
+const char* Win32Platform::GetCommandLineA() {
+    return ::GetCommandLineA();
+}
+
+const char* Win32Platform::CharNextA(const char* position) {
+    return ::CharNextA(position);
+}
+
+std::uint32_t Win32Platform::GetModuleFileNameA(char* buffer, std::uint32_t size) {
+    return ::GetModuleFileNameA(nullptr, buffer, size);
+}
+
+std::uint32_t Win32Platform::GetThreadLocale() {
+    return ::GetThreadLocale();
+}
+
+int Win32Platform::GetLocaleInfoA(std::uint32_t locale, std::uint32_t type, char* buffer,
+                                  int size) {
+    return ::GetLocaleInfoA(locale, type, buffer, size);
+}
+
+std::uint32_t Win32Platform::GetACP() {
+    return ::GetACP();
+}
+
+bool Win32Platform::GetCPInfo(std::uint32_t codePage, CodePageInfo* info) {
+    return ::GetCPInfo(codePage, reinterpret_cast<CPINFO*>(info)) != FALSE;
+}
+
+int Win32Platform::MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags,
+                                       const char* text, int length, char16_t* wide, int wideSize) {
+    return ::MultiByteToWideChar(codePage, flags, text, length, Wide(wide), wideSize);
+}
+
+std::uint32_t Win32Platform::GetFullPathNameW(const char16_t* path, std::uint32_t size,
+                                              char16_t* buffer) {
+    return ::GetFullPathNameW(Wide(path), size, Wide(buffer), nullptr);
+}
+
+std::uint32_t Win32Platform::GetFileAttributesA(const char* path) {
+    return ::GetFileAttributesA(path);
+}
+
+bool Win32Platform::CreateHardLinkA(const char* link, const char* existing,
+                                    void* securityAttributes) {
+    return ::CreateHardLinkA(link, existing,
+                             static_cast<LPSECURITY_ATTRIBUTES>(securityAttributes)) != FALSE;
+}
+
+bool Win32Platform::CreateDirectoryW(const char16_t* path, void* securityAttributes) {
+    return ::CreateDirectoryW(Wide(path), static_cast<LPSECURITY_ATTRIBUTES>(securityAttributes)) !=
+           FALSE;
+}
+
+Handle Win32Platform::CreateFileW(const char16_t* path, std::uint32_t access, std::uint32_t share,
+                                  void* securityAttributes, std::uint32_t disposition,
+                                  std::uint32_t flags, Handle templateFile) {
+    return ::CreateFileW(Wide(path), access, share,
+                         static_cast<LPSECURITY_ATTRIBUTES>(securityAttributes), disposition, flags,
+                         templateFile);
+}
+
+bool Win32Platform::DeviceIoControl(Handle device, std::uint32_t code, const void* in,
+                                    std::uint32_t inSize, void* out, std::uint32_t outSize,
+                                    std::uint32_t* bytesReturned, void* overlapped) {
+    DWORD returned = 0;
+    const BOOL done = ::DeviceIoControl(device, code, const_cast<void*>(in), inSize, out, outSize,
+                                        &returned, static_cast<LPOVERLAPPED>(overlapped));
+    if (bytesReturned != nullptr) *bytesReturned = returned;
+    return done != FALSE;
+}
+
+bool Win32Platform::CloseHandle(Handle handle) {
+    return ::CloseHandle(handle) != FALSE;
+}
+
+bool Win32Platform::RemoveDirectoryW(const char16_t* path) {
+    return ::RemoveDirectoryW(Wide(path)) != FALSE;
+}
+
+int Win32Platform::MessageBoxA(void* owner, const char* text, const char* caption,
+                               std::uint32_t type) {
+    return ::MessageBoxA(static_cast<HWND>(owner), text, caption, type);
+}
+
+}  // namespace tolvik

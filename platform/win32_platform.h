@@ -1,0 +1,45 @@
+// The real Windows behind the boundary: each call forwards to the Win32
+// function of the same name.
+#pragma once
+
+#include "platform/platform.h"
+
+namespace tolvik {
+
+class Win32Platform : public Platform {
+  public:
+    const char* GetCommandLineA() override;
+    const char* CharNextA(const char* position) override;
+    std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t size) override;
+    std::uint32_t GetThreadLocale() override;
+    int GetLocaleInfoA(std::uint32_t locale, std::uint32_t type, char* buffer, int size) override;
+    std::uint32_t GetACP() override;
+    bool GetCPInfo(std::uint32_t codePage, CodePageInfo* info) override;
+    int MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags, const char* text,
+                            int length, char16_t* wide, int wideSize) override;
+    std::uint32_t GetFullPathNameW(const char16_t* path, std::uint32_t size,
+                                   char16_t* buffer) override;
+
+    std::uint32_t GetFileAttributesA(const char* path) override;
+    bool CreateHardLinkA(const char* link, const char* existing, void* securityAttributes) override;
+    bool CreateDirectoryW(const char16_t* path, void* securityAttributes) override;
+    Handle CreateFileW(const char16_t* path, std::uint32_t access, std::uint32_t share,
+                       void* securityAttributes, std::uint32_t disposition, std::uint32_t flags,
+                       Handle templateFile) override;
+    bool DeviceIoControl(Handle device, std::uint32_t code, const void* in, std::uint32_t inSize,
+                         void* out, std::uint32_t outSize, std::uint32_t* bytesReturned,
+                         void* overlapped) override;
+    bool CloseHandle(Handle handle) override;
+    bool RemoveDirectoryW(const char16_t* path) override;
+
+    int MessageBoxA(void* owner, const char* text, const char* caption,
+                    std::uint32_t type) override;
+
+  protected:
+    ~Win32Platform() = default;
+};
+
+// The one instance the program runs with.
+Platform& TheWin32Platform();
+
+}  // namespace tolvik

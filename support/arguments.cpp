@@ -1,0 +1,99 @@
+#include "support/arguments.h"
+
+#include <cstddef>
+#include <utility>
+
+namespace tolvik {
+namespace {
+
+constexpr char kQuote = '"';
+// The buffer that GetModuleFileNameA fills for ArgumentAt(0).
+constexpr std::uint32_t kModuleNameBufferSize = 261;
+
+bool IsSeparator(char byte) {
+    auto value = static_cast<unsigned char>(byte);
+    return value >= 0x01 && value <= 0x20;
+}
+
+const char* SkipSeparatorsAndQuotePairs(Platform& platform, const char* position) {
+    for (;;) {
+        if (IsSeparator(*position)) {
+            position = platform.CharNextA(position);
+        } else if (position[0] == kQuote && position[1] == kQuote) {
+            position += 2;
+        } else {
+            return position;
+        }
+    }
+}
+
+// Walks one argument character by character from `position`, handing each
+// character that belongs to it to `take(first, pastLast)`, and returns where
+// it ended. Only a character's first byte is tested; the rest are taken as
+// they come.
+template <typename Take>
+const char* WalkArgument(Platform& platform, const char* position, Take take) {
+    bool quoted = false;
+    while (*position != '\0' && (quoted || !IsSeparator(*position))) {
+        const char* next = platform.CharNextA(position);
+        if (*position == kQuote) {
+            quoted = !quoted;
+        } else {
+            take(position, next);
+        }
+        position = next;
+    }
+    return position;
+}
+
+}  // namespace
+
+SplitArgument NextArgument(Platform& platform, const char* position) {
+    const char* start = SkipSeparatorsAndQuotePairs(platform, position);
+
+    // Measure first, so that the text is allocated once at its final length.
+    std::size_t length = 0;
+    const char* end = WalkArgument(platform, start, [&length](const char* first, const char* last) {
+        length += static_cast<std::size_t>(last - first);
+    });
+
+    AnsiText text = AnsiText::OfLength(length);
+    char* out = text.data();
+    WalkArgument(platform, start, [&out](const char* first, const char* last) {
+        while (first != last) *out++ = *first++;
+    });
+    return SplitArgument{std::move(text), end};
+}
+
+std::int32_t ArgumentCount(Platform& platform) {
+    // The program's own token is split by the same rules and then dropped.
+    SplitArgument split = NextArgument(platform, platform.GetCommandLineA());
+    std::int32_t count = 0;
+    for (;;) {
+        split = NextArgument(platform, split.end);
+        if (split.text.empty()) return count;
+        ++count;
+    }
+}
+
+AnsiText ArgumentAt(Platform& platform, std::int32_t index) {
+    if (index == 0) {
+        char buffer[kModuleNameBufferSize];
+        std::uint32_t written = platform.GetModuleFileNameA(buffer, kModuleNameBufferSize);
+        if (written > kModuleNameBufferSize) written = kModuleNameBufferSize;
+        // A path cut short at the buffer's end is counted with its terminator;
+        // the text stops before it, or the usage note would stop there too.
+        std::size_t length = 0;
+        while (length < written && buffer[length] != '\0') ++length;
+        return AnsiText::Of(AnsiText::View(buffer, length));
+    }
+    SplitArgument split = NextArgument(platform, platform.GetCommandLineA());
+    while (index != 0 && !split.text.empty()) {
+        --index;
+        split = NextArgument(platform, split.end);
+    }
+    // Past the last argument the text just split is the empty one.
+    return std::move(split.text);
+}
+
+}  // namespace tolvik

@@ -1,0 +1,32 @@
+// The program's arguments, split from its command line.
+//
+// A separator is any byte from 0x01 to 0x20; a double quote opens or closes a
+// stretch in which separators are ordinary, and the quotes are dropped. There
+// is no escape character: a backslash is an ordinary byte. A pair of double
+// quotes standing alone is no argument at all.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+#include "support/text.h"
+
+namespace tolvik {
+
+struct SplitArgument {
+    AnsiText text;    // the empty text when nothing but separators remained
+    const char* end;  // the separator or zero byte that ended it
+};
+
+// Splits the argument at or after `position`, stepping through the bytes with
+// the platform's CharNextA.
+SplitArgument NextArgument(Platform& platform, const char* position);
+
+// The number of arguments after the program's own token.
+std::int32_t ArgumentCount(Platform& platform);
+
+// Index 0: the executable's full path. 1 up to ArgumentCount(): that argument.
+// Any other index: the empty text.
+AnsiText ArgumentAt(Platform& platform, std::int32_t index);
+
+}  // namespace tolvik
