@@ -1,5 +1,4 @@
-# Cross build of the shipped 32-bit program with MinGW-w64 (win32 threads:
-# no libwinpthread to carry along).
+# Cross build of the shipped 32-bit program with MinGW-w64.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(TOLVIK_MINGW_TRIPLET i686-w64-mingw32)

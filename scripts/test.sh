@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every configuration with warnings as
+# errors, and runs every test: the unit tests natively, the same tests and
+# the real-API tests under wine64, and the checks of the shipped program.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+bash scripts/install-deps.sh
+export TOLVIK_WERROR=ON
+
+presets=(host windows-x86 windows-x64)
+for preset in "${presets[@]}"; do
+  echo "== build: $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+done
+
+passed=0
+failed=0
+for preset in "${presets[@]}"; do
+  echo "== test: $preset"
+  log=$(mktemp)
+  ctest --preset "$preset" 2>&1 | tee "$log" || true
+  summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+  rm -f "$log"
+  if [ -z "$summary" ]; then
+    echo "no test summary from $preset"
+    failed=$((failed + 1))
+    continue
+  fi
+  total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")
+  bad=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$summary")
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+done
+
+echo
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
