@@ -5,6 +5,8 @@
 #endif
 #include <windows.h>
 
+#include <cstring>
+
 namespace tolvik {
 namespace {
 
@@ -44,7 +46,16 @@ const char* Win32Platform::GetCommandLineA() {
 }
 
 const char* Win32Platform::CharNextA(const char* position) {
-    return ::CharNextA(position);
+    if (!systemLeadBytesKnown_) {
+        // CP_ACP: CharNextA follows the system's ANSI code page, not the
+        // thread locale's.
+        CodePageInfo info = {};
+        if (::GetCPInfo(CP_ACP, reinterpret_cast<CPINFO*>(&info))) {
+            MarkLeadByteRanges(info, systemLeadBytes_);
+        }
+        systemLeadBytesKnown_ = true;
+    }
+    return NextCharacter(systemLeadBytes_, position);
 }
 
 std::uint32_t Win32Platform::GetModuleFileNameA(char* buffer, std::uint32_t size) {
@@ -121,7 +132,16 @@ bool Win32Platform::RemoveDirectoryW(const char16_t* path) {
 
 int Win32Platform::MessageBoxA(void* owner, const char* text, const char* caption,
                                std::uint32_t type) {
-    return ::MessageBoxA(static_cast<HWND>(owner), text, caption, type);
+    // USER32 is one of the system's known DLLs, so it can only come from the
+    // system folder. It stays loaded until the process ends.
+    HMODULE user32 = ::LoadLibraryA("user32.dll");
+    if (user32 == nullptr) return 0;
+    FARPROC found = ::GetProcAddress(user32, "MessageBoxA");
+    if (found == nullptr) return 0;
+    using MessageBoxAFunction = int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT);
+    MessageBoxAFunction messageBox = nullptr;
+    std::memcpy(&messageBox, &found, sizeof messageBox);
+    return messageBox(static_cast<HWND>(owner), text, caption, type);
 }
 
 }  // namespace tolvik

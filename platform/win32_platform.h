@@ -1,8 +1,13 @@
 // The real Windows behind the boundary: each call forwards to the Win32
-// function of the same name.
+// function of the same name, with two exceptions that keep a silent success
+// as cheap as starting any program. USER32 is loaded only when a box is
+// shown, and the step through the command line is computed from the system
+// code page's lead bytes (KERNEL32's GetCPInfo) the way CharNextA computes it,
+// so the program does not import USER32 at all.
 #pragma once
 
 #include "platform/platform.h"
+#include "support/locale.h"
 
 namespace tolvik {
 
@@ -37,6 +42,10 @@ class Win32Platform : public Platform {
 
   protected:
     ~Win32Platform() = default;
+
+  private:
+    LeadByteSet systemLeadBytes_;
+    bool systemLeadBytesKnown_ = false;
 };
 
 // The one instance the program runs with.

@@ -120,6 +120,30 @@ TEST(RealWin32, CharNextAKeepsTheSplittingRules) {
     }
 }
 
+TEST(RealWin32, StepMatchesCharNextAForEveryBytePair) {
+    // The program steps through its command line without USER32; it must land
+    // where Windows' own CharNextA lands, for every byte string.
+    ScriptedWin32 platform;
+    int mismatches = 0;
+    for (unsigned first = 0; first < 256; ++first) {
+        for (unsigned second = 0; second < 256; ++second) {
+            const char text[] = {static_cast<char>(first), static_cast<char>(second), 'a', '\0'};
+            for (int start = 0; start < 2; ++start) {
+                const char* ours = platform.CharNextA(text + start);
+                const char* windows = ::CharNextA(text + start);
+                if (ours != windows && ++mismatches <= 5) {
+                    ADD_FAILURE() << std::hex << "bytes " << first << " " << second << " from "
+                                  << start << ": " << (ours - text) << " vs " << (windows - text);
+                }
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    // And the code page really is a double-byte one where it should be.
+    const char pair[] = "\x81\x40";
+    EXPECT_EQ(::CharNextA(pair) - pair, GetACP() == 932 ? 2 : 1);
+}
+
 TEST(RealWin32, ArgumentZeroIsThisProgram) {
     ScriptedWin32 platform;
     char expected[MAX_PATH];
