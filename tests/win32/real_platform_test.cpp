@@ -44,20 +44,37 @@ class ScriptedWin32 final : public Win32Platform {
     }
 };
 
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = entry.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string child = path + "\\" + name;
+            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+                RemoveTree(child);
+            } else {
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(search, &entry));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
 // A scratch folder of the test's own, removed with everything in it.
 class ScratchFolder {
   public:
     ScratchFolder() {
+        static int count = 0;
         char base[MAX_PATH];
         GetTempPathA(MAX_PATH, base);
-        path_ = std::string(base) + "tolvik-test-" + std::to_string(GetCurrentProcessId());
+        path_ = std::string(base) + "tolvik-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(++count);
         CreateDirectoryA(path_.c_str(), nullptr);
     }
-    ~ScratchFolder() {
-        const std::string command = "cmd /c rmdir /s /q \"" + path_ + "\" >NUL 2>&1";
-        WinExec(command.c_str(), SW_HIDE);
-        Sleep(200);
-    }
+    ~ScratchFolder() { RemoveTree(path_); }
     std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
     const std::string& path() const { return path_; }
 
