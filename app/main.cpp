@@ -7,7 +7,8 @@
 #include "platform/win32_platform.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    tolvik::RunLinkMaker(tolvik::TheWin32Platform());
+    tolvik::Win32Platform platform;
+    tolvik::RunLinkMaker(platform);
     // The same status after the usage note, a success and a failure.
     return 0;
 }

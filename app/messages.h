@@ -8,6 +8,8 @@
 
 namespace tolvik {
 
+// The captions come from literals, so a zero byte follows each: their data()
+// can go to the platform as it stands.
 // ジャンクション 又は ハードリンクの作成
 constexpr std::string_view kUsageCaption =
     "\x83\x57\x83\x83\x83\x93\x83\x4E\x83\x56\x83\x87\x83\x93\x20\x96\x94\x82\xCD\x20"

@@ -13,7 +13,7 @@
 namespace {
 
 class CommandLineOnly final : public tolvik::Platform {
-public:
+  public:
     explicit CommandLineOnly(std::string line) : line_(std::move(line)) {}
     const char* GetCommandLineA() override { return line_.c_str(); }
     const char* CharNextA(const char* position) override {
@@ -28,10 +28,10 @@ public:
                             int) override {
         return 0;
     }
-    std::uint32_t GetFullPathNameW(const char16_t*, std::uint32_t, char16_t*) override {
-        return 0;
+    std::uint32_t GetFullPathNameW(const char16_t*, std::uint32_t, char16_t*) override { return 0; }
+    std::uint32_t GetFileAttributesA(const char*) override {
+        return tolvik::kInvalidFileAttributes;
     }
-    std::uint32_t GetFileAttributesA(const char*) override { return tolvik::kInvalidFileAttributes; }
     bool CreateHardLinkA(const char*, const char*, void*) override { return false; }
     bool CreateDirectoryW(const char16_t*, void*) override { return false; }
     tolvik::Handle CreateFileW(const char16_t*, std::uint32_t, std::uint32_t, void*, std::uint32_t,
@@ -46,7 +46,7 @@ public:
     bool RemoveDirectoryW(const char16_t*) override { return false; }
     int MessageBoxA(void*, const char*, const char*, std::uint32_t) override { return 0; }
 
-private:
+  private:
     std::string line_;
     tolvik::LeadByteSet leadBytes_;
 };

@@ -31,15 +31,7 @@ wchar_t* Wide(char16_t* text) {
     return reinterpret_cast<wchar_t*>(text);
 }
 
-class TheOnePlatform final : public Win32Platform {};
-
-TheOnePlatform thePlatform;
-
 }  // namespace
-
-Platform& TheWin32Platform() {
-    return thePlatform;
-}
 
 const char* Win32Platform::GetCommandLineA() {
     return ::GetCommandLineA();

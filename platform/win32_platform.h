@@ -40,15 +40,9 @@ class Win32Platform : public Platform {
     int MessageBoxA(void* owner, const char* text, const char* caption,
                     std::uint32_t type) override;
 
-  protected:
-    ~Win32Platform() = default;
-
   private:
     LeadByteSet systemLeadBytes_;
     bool systemLeadBytesKnown_ = false;
 };
-
-// The one instance the program runs with.
-Platform& TheWin32Platform();
 
 }  // namespace tolvik
