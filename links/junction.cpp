@@ -33,6 +33,13 @@ WideText FullPath(Platform& platform, const WideText& path) {
     return full;
 }
 
+// A target as typed (data, C:data, ..\data) would be stored as it stands and
+// never lead anywhere, so the junction leads to the source's full path.
+WideText TargetOf(Platform& platform, std::string_view src) {
+    const WideText full = FullPath(platform, ToWide(platform, src));
+    return full.empty() ? WideText() : JunctionTarget(full.view());
+}
+
 // The directory this call made: removed again when it goes out of scope,
 // unless kept.
 class CreatedDirectory {
@@ -76,12 +83,7 @@ class OpenedHandle {
 }  // namespace
 
 bool MakeJunction(Platform& platform, std::string_view src, std::string_view dst) {
-    // A target as typed (data, C:data, ..\data) would be stored as it stands
-    // and never lead anywhere, so the source's full path is what goes in.
-    const WideText target = [&platform, src] {
-        const WideText full = FullPath(platform, ToWide(platform, src));
-        return full.empty() ? WideText() : JunctionTarget(full.view());
-    }();
+    const WideText target = TargetOf(platform, src);
     const WideText link = ToWide(platform, dst);
     if (target.empty()) return false;
 
