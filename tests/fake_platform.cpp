@@ -142,7 +142,10 @@ std::u16string FakePlatform::ToWide(const std::string& ansi) const {
 
 bool FakePlatform::Fails(const char* call) {
     calls.push_back(call);
-    return failing.count(call) != 0;
+    const bool injected = static_cast<int>(failableCalls.size()) == failCallNumber;
+    failableCalls.push_back(call);
+    if (injected) injectedAt = calls.size() - 1;
+    return injected || failing.count(call) != 0;
 }
 
 bool FakePlatform::IsLeadByte(unsigned char byte) const {
