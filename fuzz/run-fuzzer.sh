@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Fuzzes one target for a bounded time and prints what it did.
 #   run-fuzzer.sh <fuzzer> <seed corpus> <work folder> <seconds> <max input bytes>
-# The seed corpus is only read; what the run finds goes to the work folder,
+# TOLVIK_FUZZ_SECONDS, when set, overrides <seconds>. The seed corpus is only read; what the run finds goes to the work folder,
 # and an input that breaks the target is kept there as crash-*.
 set -euo pipefail
-fuzzer=$1 seeds=$2 work=$3 seconds=$4 max_len=$5
+fuzzer=$1 seeds=$2 work=$3 seconds=${TOLVIK_FUZZ_SECONDS:-$4} max_len=$5
 mkdir -p "$work/corpus"
 log="$work/last-run.log"
 status=0
