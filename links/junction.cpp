@@ -85,7 +85,9 @@ class OpenedHandle {
 bool MakeJunction(Platform& platform, std::string_view src, std::string_view dst) {
     const WideText target = TargetOf(platform, src);
     const WideText link = ToWide(platform, dst);
-    if (target.empty()) return false;
+    // A path that could not be converted is not the one typed: nothing is
+    // asked of the volume in its name.
+    if (target.empty() || link.empty()) return false;
 
     // Declared first so that it goes last: the handle is always closed before
     // the directory is removed.

@@ -7,6 +7,8 @@ packages=(
   cmake ninja-build g++ googletest libgtest-dev clang-format
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine64 xvfb xauth locales
+  clang libclang-rt-14-dev  # the asan and fuzz presets: sanitizer and libFuzzer runtimes
+  ntfs-3g attr              # the ntfs test: mkntfs, ntfs-3g, setfattr and getfattr
 )
 
 missing=()

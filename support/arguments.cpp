@@ -88,8 +88,11 @@ AnsiText ArgumentAt(Platform& platform, std::int32_t index) {
         return AnsiText::Of(AnsiText::View(buffer, length));
     }
     SplitArgument split = NextArgument(platform, platform.GetCommandLineA());
-    while (index != 0 && !split.text.empty()) {
-        --index;
+    // Counted down in 64 bits: a negative index walks to the end of the
+    // command line, and below the 32-bit minimum it would overflow.
+    std::int64_t remaining = index;
+    while (remaining != 0 && !split.text.empty()) {
+        --remaining;
         split = NextArgument(platform, split.end);
     }
     // Past the last argument the text just split is the empty one.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,9 @@ TEST(Arguments, SplitsTheCommandLine) {
         EXPECT_TRUE(ArgumentAt(platform, count + 1).empty());
         EXPECT_TRUE(ArgumentAt(platform, count + 5).empty());
         EXPECT_TRUE(ArgumentAt(platform, -1).empty());
+        // The extremes are walked like any other index, without overflowing.
+        EXPECT_TRUE(ArgumentAt(platform, std::numeric_limits<std::int32_t>::min()).empty());
+        EXPECT_TRUE(ArgumentAt(platform, std::numeric_limits<std::int32_t>::max()).empty());
     }
 }
 

@@ -130,7 +130,8 @@ std::u16string FakePlatform::ToWide(const std::string& ansi) const {
     for (std::size_t i = 0; i < ansi.size(); ++i) {
         const auto byte = static_cast<unsigned char>(ansi[i]);
         if (systemCodePage == 932 && IsLeadByte(byte) && i + 1 < ansi.size()) {
-            wide += Cp932Unit(byte << 8 | static_cast<unsigned char>(ansi[i + 1]));
+            wide += Cp932Unit(
+                static_cast<unsigned>(byte << 8 | static_cast<unsigned char>(ansi[i + 1])));
             ++i;
         } else {
             wide += static_cast<char16_t>(byte);
@@ -141,7 +142,10 @@ std::u16string FakePlatform::ToWide(const std::string& ansi) const {
 
 bool FakePlatform::Fails(const char* call) {
     calls.push_back(call);
-    return failing.count(call) != 0;
+    const bool injected = static_cast<int>(failableCalls.size()) == failCallNumber;
+    failableCalls.push_back(call);
+    if (injected) injectedAt = calls.size() - 1;
+    return injected || failing.count(call) != 0;
 }
 
 bool FakePlatform::IsLeadByte(unsigned char byte) const {

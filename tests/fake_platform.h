@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <set>
@@ -43,6 +44,11 @@ struct Node {
     std::string content;
 };
 
+inline bool operator==(const Node& a, const Node& b) {
+    return a.kind == b.kind && a.fileId == b.fileId && a.reparse == b.reparse &&
+           a.content == b.content;
+}
+
 class FakePlatform final : public Platform {
   public:
     FakePlatform();
@@ -57,6 +63,9 @@ class FakePlatform final : public Platform {
     std::u16string currentDirectory = u"C:\\work";
     bool reparsePointsSupported = true;
     std::set<std::string> failing;  // names of calls that fail
+    // Fault injection: the call with this number fails, counting from 0 over
+    // the calls that can fail (those logged in failableCalls).
+    int failCallNumber = -1;
 
     // --- What reached the platform ---
     std::vector<std::string> calls;
@@ -65,6 +74,8 @@ class FakePlatform final : public Platform {
     std::vector<IoControlCall> ioControls;
     std::vector<std::uint32_t> codePagesAsked;  // GetCPInfo
     int doubleCloses = 0;
+    std::vector<std::string> failableCalls;  // the calls that could have been made to fail
+    std::size_t injectedAt = 0;              // where in `calls` failCallNumber struck
     int openHandles() const { return static_cast<int>(handles_.size()); }
     // The calls that touch the volume, in order.
     std::vector<std::string> FileSystemCalls() const;

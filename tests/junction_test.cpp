@@ -15,7 +15,7 @@ using Calls = std::vector<std::string>;
 
 // The substitute name of a stored mount-point record.
 std::u16string SubstituteName(const std::vector<unsigned char>& record) {
-    const std::size_t length = record.at(10) | record.at(11) << 8;
+    const auto length = static_cast<std::size_t>(record.at(10) | record.at(11) << 8);
     std::u16string name;
     for (std::size_t i = 0; i < length; i += 2) {
         name += static_cast<char16_t>(record.at(16 + i) | record.at(17 + i) << 8);
