@@ -43,6 +43,11 @@ if [ -s "$skipped_log" ]; then
   echo "SKIPPED, not counted as passed:"
   sed 's/^/  /' "$skipped_log"
 fi
+skipped=$(wc -l <"$skipped_log")
 rm -f "$skipped_log"
-echo "$passed passed, $failed failed"
+if [ "$skipped" -gt 0 ]; then
+  echo "$passed passed, $failed failed, $skipped skipped"
+else
+  echo "$passed passed, $failed failed"
+fi
 [ "$failed" -eq 0 ]
