@@ -117,7 +117,7 @@ usage all quote-pairs-only "$exe" 'tolvik.exe "" """" ""' 'tolvik.exe'
 usage all pairs-around-one "$exe" 'tolvik.exe "" S:\only ""' 'tolvik.exe'
 usage all one-then-lone-quote "$exe" 'tolvik.exe S:\only "' 'tolvik.exe'
 usage all one-quoted-with-blank "$exe" 'tolvik.exe "S:\a b"' 'tolvik.exe'
-usage all no-own-token "$exe" '' 'tolvik.exe'
+usage all empty-command-line "$exe" '' 'tolvik.exe'
 # The name shown is the executable's own, whatever its command-line token.
 usage all renamed "S:\\bin\\maker.exe" 'maker.exe' 'maker.exe'
 usage all token-names-another "S:\\bin\\maker.exe" 'other.exe S:\only' 'maker.exe'
@@ -131,6 +131,9 @@ usage cp932-en double-byte-name "S:\\$yoteihyo.exe" "$yoteihyo.exe" '.exe'
 # double quote alike, so these are one argument there and two under 1252.
 usage 'cp932-ja cp932-en' lead-byte-then-blank "$exe" $'tolvik.exe S:\\a\x81 S:\\b' 'tolvik.exe'
 usage 'cp932-ja cp932-en' lead-byte-then-quote "$exe" $'tolvik.exe "S:\\a\x81" S:\\b' 'tolvik.exe'
+# A lead byte right before the end is a character of its own.
+usage 'cp932-ja cp932-en' lead-byte-at-end "$exe" $'tolvik.exe S:\\only\x81' 'tolvik.exe'
+usage 'cp932-ja cp932-en' lead-byte-ends-own-token "$exe" $'tolvik.exe\x81' 'tolvik.exe'
 error_box cp1252 lead-byte-then-blank "$exe" $'tolvik.exe S:\\a\x81 S:\\b' $'S:\\a\x81' 'S:\b'
 error_box cp1252 lead-byte-then-quote "$exe" $'tolvik.exe "S:\\a\x81" S:\\b' $'S:\\a\x81' 'S:\b'
 
@@ -153,6 +156,7 @@ error_box all pair-before-arguments "$exe" 'tolvik.exe "" S:\a S:\b' 'S:\a' 'S:\
 error_box all third-argument-ignored "$exe" 'tolvik.exe S:\a S:\b S:\c' 'S:\a' 'S:\b'
 error_box all own-token-quoted "$exe" '"S:\my tools\x.exe" S:\a S:\b' 'S:\a' 'S:\b'
 error_box all own-token-stretch "$exe" 'tol"vik .e"xe S:\a S:\b' 'S:\a' 'S:\b'
+error_box all relative-paths-as-typed "$exe" 'tolvik.exe missing.txt scratch\link.txt' 'missing.txt' 'scratch\link.txt'
 error_box all long-source "$exe" "tolvik.exe $long_src S:\\x" "$long_src" 'S:\x'
 error_box cp1252 high-bytes-ordinary "$exe" $'tolvik.exe S:\\\xA0\xE9\xFF S:\\'"$cafe" $'S:\\\xA0\xE9\xFF' "S:\\$cafe"
 error_box 'cp932-ja cp932-en' double-byte-paths "$exe" "tolvik.exe S:\\$yoteihyo\\$nai.txt S:\\$hyo$so" \
@@ -167,12 +171,15 @@ echo plain >"$scratch/h/source.txt"
 echo blanks >"$scratch/with blanks/source file.txt"
 echo third >"$scratch/h/third-source.txt"
 echo stretch >"$scratch/h/split name.txt"
+echo relative >"$scratch/h/relative.txt"
 echo cafe >"$scratch/h/café.txt"
 echo yotei >"$scratch/表/予定表.txt"
 no_box all hard-link "$exe" 'tolvik.exe S:\h\source.txt S:\h\link.txt'
 no_box all hard-link-quoted-blanks "$exe" 'tolvik.exe "S:\with blanks\source file.txt" "S:\with blanks\link file.txt"'
 no_box all hard-link-third-ignored "$exe" 'tolvik.exe S:\h\third-source.txt S:\h\third-link.txt S:\h\third.txt'
 no_box all hard-link-stretch "$exe" $'tolvik.exe\tS:\\h\\split" "name.txt\x01""S:\\h\\split-link.txt'
+# Relative to the folder the program is started in: the work folder.
+no_box all hard-link-relative "$exe" 'tolvik.exe scratch\h\relative.txt scratch\h\relative-link.txt'
 no_box cp1252 hard-link-high-bytes "$exe" "tolvik.exe S:\\h\\$cafe.txt S:\\h\\$naive.txt"
 no_box 'cp932-ja cp932-en' hard-link-double-byte "$exe" "tolvik.exe S:\\$hyo\\$yoteihyo.txt S:\\$hyo\\$so.txt"
 
@@ -288,15 +295,17 @@ one_file hard-link-quoted-blanks "$scratch/with blanks/source file.txt" "$scratc
 one_file hard-link-third-ignored "$scratch/h/third-source.txt" "$scratch/h/third-link.txt"
 absent hard-link-third-ignored "$scratch/h/third.txt"
 one_file hard-link-stretch "$scratch/h/split name.txt" "$scratch/h/split-link.txt"
+one_file hard-link-relative "$scratch/h/relative.txt" "$scratch/h/relative-link.txt"
 if for_groups cp1252; then one_file hard-link-high-bytes "$scratch/h/café.txt" "$scratch/h/naïve.txt"; fi
 if for_groups 'cp932-ja cp932-en'; then one_file hard-link-double-byte "$scratch/表/予定表.txt" "$scratch/表/ソ.txt"; fi
 
 absent missing-source "$scratch/new.txt"
+absent relative-paths-as-typed "$scratch/link.txt"
 unchanged existing-destination "$scratch/f/existing.txt" keep 1
 unchanged existing-destination "$scratch/f/source.txt" source 1
 directory_with destination-is-directory "$scratch/f/existing-dir" "$scratch/f/existing-dir/marker.txt" marker
 absent missing-parent "$scratch/f/no"
-check "other-volume: nothing on T:" "$(ls -A "$other_volume")" ""
+check "other volume: nothing on T:" "$(ls -A "$other_volume")" ""
 absent junction-refused "$scratch/f/junction"
 absent junction-trailing-backslash "$scratch/f/junction2"
 directory_with junction-over-directory "$scratch/f/existing-dir" "$scratch/f/existing-dir/marker.txt" marker
@@ -305,7 +314,8 @@ directory_with junction-refused "$scratch/f/source-dir" "$scratch/f/source-dir/i
 
 # Nothing else appeared or went away in the scratch folder.
 tree_after=$(cd "$scratch" && find . | sort)
-expected_new=$(printf '%s\n' ./h/link.txt "./with blanks/link file.txt" ./h/third-link.txt ./h/split-link.txt)
+expected_new=$(printf '%s\n' ./h/link.txt "./with blanks/link file.txt" ./h/third-link.txt \
+  ./h/split-link.txt ./h/relative-link.txt)
 for_groups cp1252 && expected_new+=$'\n./h/naïve.txt'
 for_groups 'cp932-ja cp932-en' && expected_new+=$'\n./表/ソ.txt'
 check "scratch folder: only the links are new" \

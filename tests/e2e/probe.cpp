@@ -14,7 +14,8 @@
 // the given time before closing it, so that a picture can be taken.
 //
 // For each run it prints "run <label>" (batch only), then for each box
-// "box", "caption <hex>", "text <hex>" and "icon hand|asterisk|none|unknown",
+// "box", "caption <hex>", "text <hex>" and "icon <name>" (hand, asterisk,
+// exclamation, question, none or unknown),
 // then "stdout <hex>", "stderr <hex>" and "exit <status>". A program that has
 // not ended within the time limit is ended and "timeout" is printed instead of
 // the exit status; the probe then exits with status 2 once all runs are done.
@@ -170,6 +171,8 @@ const char* IconOf(HWND box) {
         ReleaseDC(nullptr, desktop);
         if (LooksLike(screen, width, height, IDI_HAND)) return "hand";
         if (LooksLike(screen, width, height, IDI_ASTERISK)) return "asterisk";
+        if (LooksLike(screen, width, height, IDI_EXCLAMATION)) return "exclamation";
+        if (LooksLike(screen, width, height, IDI_QUESTION)) return "question";
     }
     return "unknown";
 }
