@@ -10,6 +10,8 @@
 #
 # All runs of a group go through one probe process in one Wine prefix, which
 # this script makes and removes together with its display and folders.
+# Windows paths end in backslashes inside single quotes on purpose:
+# shellcheck disable=SC1003
 set -euo pipefail
 export LC_ALL=C  # bytes are bytes here; Wine gets the group's locale
 
@@ -38,16 +40,16 @@ readonly from_label=$'\x8C\xB3\x81\x46'                      # 元：
 readonly to_label=$'\x90\xE6\x81\x46'                        # 先：
 readonly crlf=$'\r\n'
 
-# --- Names with double-byte characters, code page 932 --------------------
-# Each has 0x5C, the backslash, as the second byte of some character; the
-# files behind them carry the same names in UTF-8 on the Linux side.
+# --- Names beyond ASCII ----------------------------------------------------
+# Code page 932 first: 予, 表 and ソ have 0x5C, the backslash, as their second
+# byte. The files behind these names carry them in UTF-8 on the Linux side.
 
 readonly yoteihyo=$'\x97\x5C\x92\xE8\x95\x5C'  # 予定表
 readonly hyo=$'\x95\x5C'                       # 表
 readonly so=$'\x83\x5C'                        # ソ
 readonly nai=$'\x82\xC8\x82\xA2'               # ない
 readonly ka=$'\xB6'                            # ｶ (half-width, one byte)
-# The same in code page 1252.
+# Code page 1252.
 readonly cafe=$'\x63\x61\x66\xE9'              # café
 readonly naive=$'\x6E\x61\xEF\x76\x65'         # naïve
 
@@ -230,6 +232,7 @@ readable() {
     case $line in
       caption\ * | text\ *)
         printf '  %s  ' "${line%% *}"
+        # shellcheck disable=SC2001  # every pair of hex digits becomes \xHH
         printf '%b' "$(sed 's/../\\x&/g' <<<"${line#* }")" | iconv -c -f CP932 -t UTF-8 |
           tr '\r\n' '  ' || true
         echo ;;

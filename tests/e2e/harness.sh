@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced, not run: a virtual display, a Wine prefix and two drive letters of
 # their own for one locale group, and their removal.
 #
@@ -100,7 +101,7 @@ harness_stop() {
   harness_work=""
   harness_prefix=""
   if [ -n "$left" ]; then
-    echo "still running after the end: $(echo $left)" >&2
+    echo "still running after the end: ${left//$'\n'/ }" >&2
     return 1
   fi
 }
