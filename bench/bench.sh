@@ -13,8 +13,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 runs=${1:-21}
 
-bash scripts/install-deps.sh >/dev/null
-command -v valgrind >/dev/null || apt-get install -y -qq valgrind >/dev/null
+bash scripts/install-deps.sh valgrind >/dev/null
 for preset in windows-x86 windows-x64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" >/dev/null

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing tolvik needs on Debian 12 or Ubuntu, as
-# root, and skips what is already there. Safe to run again.
+# root, and skips what is already there. Safe to run again. Further packages
+# that one script needs (the pictures, the benchmark) are named as arguments.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
   wine64 xvfb xauth locales
   clang libclang-rt-14-dev  # the asan and fuzz presets: sanitizer and libFuzzer runtimes
   ntfs-3g attr              # the ntfs test: mkntfs, ntfs-3g, setfattr and getfattr
+  "$@"
 )
 
 missing=()
@@ -21,7 +23,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
 # Wine takes its ANSI code page and thread locale from these: 1252 and

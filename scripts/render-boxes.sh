@@ -10,19 +10,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$(pwd)
 
-bash scripts/install-deps.sh
-extra=(imagemagick fonts-ipafont-gothic)
-missing=()
-for package in "${extra[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-    missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+bash scripts/install-deps.sh imagemagick fonts-ipafont-gothic
 
 cmake --preset windows-x64 >/dev/null
 cmake --build --preset windows-x64 --target tolvik tolvik_probe >/dev/null
