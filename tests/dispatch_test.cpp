@@ -5,30 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "expected_boxes.h"
 #include "fake_platform.h"
 #include "support/text.h"
 
 namespace tolvik {
 namespace {
 
+using testing::ErrorBox;
 using testing::FakePlatform;
+using testing::kErrorCaption;
+using testing::kUsageCaption;
 using Calls = std::vector<std::string>;
-
-// ジャンクション 又は ハードリンクの作成
-const std::string kUsageCaption =
-    "\x83\x57\x83\x83\x83\x93\x83\x4E\x83\x56\x83\x87\x83\x93\x20\x96\x94\x82\xCD\x20"
-    "\x83\x6E\x81\x5B\x83\x68\x83\x8A\x83\x93\x83\x4E\x82\xCC\x8D\xEC\x90\xAC";
-const std::string kUsageHeading = "\x81\x79\x8F\x91\x8E\xAE\x81\x7A";  // 【書式】
-const std::string kErrorCaption = "\x96\xB3\x94\x4F";                  // 無念
-// 作成できませんでした., an empty line, 元：
-const std::string kErrorHead =
-    "\x8D\xEC\x90\xAC\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x2E"
-    "\r\n\r\n\x8C\xB3\x81\x46";
-const std::string kTo = "\r\n\x90\xE6\x81\x46";  // 先：
-
-std::string ErrorBox(const std::string& src, const std::string& dst) {
-    return kErrorHead + src + kTo + dst;
-}
 
 void ExpectOneBox(const FakePlatform& platform, const std::string& text, const std::string& caption,
                   std::uint32_t type) {
@@ -67,7 +55,7 @@ TEST(Dispatch, UsageNoteWhenAnArgumentIsMissing) {
         platform.threadLocale = c.threadLocale;
         platform.systemCodePage = c.codePage;
         RunLinkMaker(platform);
-        ExpectOneBox(platform, kUsageHeading + c.shownName + " [src] [dst]", kUsageCaption, 0x40);
+        ExpectOneBox(platform, testing::UsageNote(c.shownName), kUsageCaption, 0x40);
         EXPECT_TRUE(platform.FileSystemCalls().empty());
     }
 }

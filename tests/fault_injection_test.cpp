@@ -14,22 +14,18 @@
 #include <vector>
 
 #include "app/dispatch.h"
+#include "expected_boxes.h"
 #include "fake_platform.h"
 
 namespace tolvik {
 namespace {
 
+using testing::ErrorBox;
 using testing::FakePlatform;
+using testing::kErrorCaption;
 using testing::Node;
 using Calls = std::vector<std::string>;
 using Volume = std::map<std::u16string, Node>;
-
-const std::string kErrorCaption = "\x96\xB3\x94\x4F";  // 無念
-// 作成できませんでした., an empty line, 元：
-const std::string kErrorHead =
-    "\x8D\xEC\x90\xAC\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x2E"
-    "\r\n\r\n\x8C\xB3\x81\x46";
-const std::string kTo = "\r\n\x90\xE6\x81\x46";  // 先：
 
 // Calls whose failure the run survives: a default takes their place.
 const std::set<std::string> kCallsWithADefault = {"GetLocaleInfoA", "GetCPInfo"};
@@ -150,7 +146,7 @@ TEST(FaultInjection, EveryCallOfARunFailsInTurn) {
             }
             ASSERT_EQ(platform.boxes.size(), 1u);
             EXPECT_EQ(platform.boxes[0].owner, nullptr);
-            EXPECT_EQ(platform.boxes[0].text, kErrorHead + run.src + kTo + run.dst);
+            EXPECT_EQ(platform.boxes[0].text, ErrorBox(run.src, run.dst));
             EXPECT_EQ(platform.boxes[0].caption, kErrorCaption);
             EXPECT_EQ(platform.boxes[0].type, 0x10u);  // MB_ICONERROR
             EXPECT_EQ(platform.calls.back(), "MessageBoxA");
