@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -40,6 +41,31 @@ unsigned Read32(const std::vector<unsigned char>& bytes, std::size_t at) {
     return Read16(bytes, at) | Read16(bytes, at + 2) << 16;
 }
 
+// A resource type or name as text: its number, or its own name.
+std::string ResourcePart(LPCSTR value) {
+    return IS_INTRESOURCE(value) ? std::to_string(reinterpret_cast<ULONG_PTR>(value))
+                                 : std::string(value);
+}
+
+// The three levels of the resource tree, each callback handing the list on.
+BOOL CALLBACK AddLanguages(HMODULE, LPCSTR type, LPCSTR name, WORD language, LONG_PTR list) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%04X", language);
+    reinterpret_cast<std::vector<std::string>*>(list)->push_back(ResourcePart(type) + "/" +
+                                                                 ResourcePart(name) + "/" + hex);
+    return TRUE;
+}
+
+BOOL CALLBACK AddNames(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR list) {
+    EnumResourceLanguagesA(module, type, name, AddLanguages, list);
+    return TRUE;
+}
+
+BOOL CALLBACK AddTypes(HMODULE module, LPSTR type, LONG_PTR list) {
+    EnumResourceNamesA(module, type, AddNames, list);
+    return TRUE;
+}
+
 class Executable : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -53,42 +79,10 @@ class Executable : public ::testing::Test {
         if (module_ != nullptr) FreeLibrary(module_);
     }
 
-    // Every (type, name, language) of the program's resources, as text.
+    // Every type/name/language of the program's resources, as text.
     std::vector<std::string> Resources() {
         std::vector<std::string> found;
-        EnumResourceTypesA(
-            module_,
-            [](HMODULE module, LPSTR type, LONG_PTR list) -> BOOL {
-                EnumResourceNamesA(
-                    module, type,
-                    [](HMODULE inner, LPCSTR innerType, LPSTR name, LONG_PTR innerList) -> BOOL {
-                        struct Context {
-                            LPCSTR type;
-                            LPSTR name;
-                            std::vector<std::string>* list;
-                        } context{innerType, name,
-                                  reinterpret_cast<std::vector<std::string>*>(innerList)};
-                        EnumResourceLanguagesA(
-                            inner, innerType, name,
-                            [](HMODULE, LPCSTR t, LPCSTR n, WORD language, LONG_PTR c) -> BOOL {
-                                auto* ctx = reinterpret_cast<Context*>(c);
-                                auto part = [](LPCSTR value) {
-                                    return IS_INTRESOURCE(value)
-                                               ? std::to_string(reinterpret_cast<ULONG_PTR>(value))
-                                               : std::string(value);
-                                };
-                                char lang[8];
-                                std::snprintf(lang, sizeof lang, "%04X", language);
-                                ctx->list->push_back(part(t) + "/" + part(n) + "/" + lang);
-                                return TRUE;
-                            },
-                            reinterpret_cast<LONG_PTR>(&context));
-                        return TRUE;
-                    },
-                    list);
-                return TRUE;
-            },
-            reinterpret_cast<LONG_PTR>(&found));
+        EnumResourceTypesA(module_, AddTypes, reinterpret_cast<LONG_PTR>(&found));
         return found;
     }
 
