@@ -8,7 +8,6 @@
 #include <string>
 
 #include "support/arguments.h"
-#include "support/locale.h"
 
 namespace {
 
@@ -16,9 +15,6 @@ class CommandLineOnly final : public tolvik::Platform {
   public:
     explicit CommandLineOnly(std::string line) : line_(std::move(line)) {}
     const char* GetCommandLineA() override { return line_.c_str(); }
-    const char* CharNextA(const char* position) override {
-        return tolvik::NextCharacter(leadBytes_, position);
-    }
     std::uint32_t GetModuleFileNameA(char*, std::uint32_t) override { return 0; }
     std::uint32_t GetThreadLocale() override { return 0; }
     int GetLocaleInfoA(std::uint32_t, std::uint32_t, char*, int) override { return 0; }
@@ -48,7 +44,6 @@ class CommandLineOnly final : public tolvik::Platform {
 
   private:
     std::string line_;
-    tolvik::LeadByteSet leadBytes_;
 };
 
 }  // namespace

@@ -41,7 +41,6 @@ class Platform {
   public:
     // Process, locale and text.
     virtual const char* GetCommandLineA() = 0;
-    virtual const char* CharNextA(const char* position) = 0;
     virtual std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t size) = 0;
     virtual std::uint32_t GetThreadLocale() = 0;
     virtual int GetLocaleInfoA(std::uint32_t locale, std::uint32_t type, char* buffer,

@@ -37,19 +37,6 @@ const char* Win32Platform::GetCommandLineA() {
     return ::GetCommandLineA();
 }
 
-const char* Win32Platform::CharNextA(const char* position) {
-    if (!systemLeadBytesKnown_) {
-        // CP_ACP: CharNextA follows the system's ANSI code page, not the
-        // thread locale's.
-        CodePageInfo info = {};
-        if (::GetCPInfo(CP_ACP, reinterpret_cast<CPINFO*>(&info))) {
-            MarkLeadByteRanges(info, systemLeadBytes_);
-        }
-        systemLeadBytesKnown_ = true;
-    }
-    return NextCharacter(systemLeadBytes_, position);
-}
-
 std::uint32_t Win32Platform::GetModuleFileNameA(char* buffer, std::uint32_t size) {
     return ::GetModuleFileNameA(nullptr, buffer, size);
 }

@@ -1,20 +1,15 @@
 // The real Windows behind the boundary: each call forwards to the Win32
-// function of the same name, with two exceptions that keep a silent success
-// as cheap as starting any program. USER32 is loaded only when a box is
-// shown, and the step through the command line is computed from the system
-// code page's lead bytes (KERNEL32's GetCPInfo) the way CharNextA computes it,
-// so the program does not import USER32 at all.
+// function of the same name. USER32 is loaded only when a box is shown, so
+// that a silent success costs no more than starting any program.
 #pragma once
 
 #include "platform/platform.h"
-#include "support/locale.h"
 
 namespace tolvik {
 
 class Win32Platform : public Platform {
   public:
     const char* GetCommandLineA() override;
-    const char* CharNextA(const char* position) override;
     std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t size) override;
     std::uint32_t GetThreadLocale() override;
     int GetLocaleInfoA(std::uint32_t locale, std::uint32_t type, char* buffer, int size) override;
@@ -39,10 +34,6 @@ class Win32Platform : public Platform {
 
     int MessageBoxA(void* owner, const char* text, const char* caption,
                     std::uint32_t type) override;
-
-  private:
-    LeadByteSet systemLeadBytes_;
-    bool systemLeadBytesKnown_ = false;
 };
 
 }  // namespace tolvik

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "platform/platform.h"
+#include "support/locale.h"
 #include "support/text.h"
 
 namespace tolvik {
@@ -18,9 +19,18 @@ struct SplitArgument {
     const char* end;  // the separator or zero byte that ended it
 };
 
-// Splits the argument at or after `position`, stepping through the bytes with
-// the platform's CharNextA.
-SplitArgument NextArgument(Platform& platform, const char* position);
+// The lead bytes of the system's ANSI code page, the one the command line is
+// written in (the thread locale's may differ).
+LeadByteSet SystemLeadBytes(Platform& platform);
+
+// From one character of an ANSI text to the next, as CharNextA steps in a code
+// page with these lead bytes: two bytes for a lead byte with a byte after it,
+// one otherwise, and no step at all from the terminating zero byte.
+const char* NextCharacter(const LeadByteSet& leadBytes, const char* position);
+
+// Splits the argument at or after `position`, stepping through the bytes by
+// the system code page's lead bytes.
+SplitArgument NextArgument(const LeadByteSet& systemLeadBytes, const char* position);
 
 // The number of arguments after the program's own token.
 std::int32_t ArgumentCount(Platform& platform);

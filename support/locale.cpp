@@ -51,25 +51,18 @@ std::uint32_t CodePageOfLocale(Platform& platform, std::uint32_t localeId) {
 
 void CollectLeadBytes(Platform& platform, std::uint32_t localeId, LeadByteSet& leadBytes) {
     // The thread locale's code page, which may differ from the system's.
-    const std::uint32_t codePage = CodePageOfLocale(platform, localeId);
-    CodePageInfo info = {};
-    if (!platform.GetCPInfo(codePage, &info)) return;
-    MarkLeadByteRanges(info, leadBytes);
+    MarkLeadBytesOf(platform, CodePageOfLocale(platform, localeId), leadBytes);
 }
 
-void MarkLeadByteRanges(const CodePageInfo& info, LeadByteSet& leadBytes) {
+void MarkLeadBytesOf(Platform& platform, std::uint32_t codePage, LeadByteSet& leadBytes) {
+    CodePageInfo info = {};
+    if (!platform.GetCPInfo(codePage, &info)) return;
     for (std::size_t pair = 0; pair < sizeof info.LeadByte; pair += 2) {
         const unsigned low = info.LeadByte[pair];
         const unsigned high = info.LeadByte[pair + 1];
         if (low == 0 && high == 0) break;
         for (unsigned value = low; value <= high; ++value) leadBytes.Mark(value);
     }
-}
-
-const char* NextCharacter(const LeadByteSet& leadBytes, const char* position) {
-    if (*position == '\0') return position;
-    if (leadBytes.Has(*position) && position[1] != '\0') return position + 2;
-    return position + 1;
 }
 
 std::int32_t IntegerOrDefault(std::string_view text, std::int32_t fallback) {

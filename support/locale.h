@@ -58,13 +58,9 @@ std::uint32_t CodePageOfLocale(Platform& platform, std::uint32_t localeId);
 // Marks the lead bytes of the locale's default ANSI code page.
 void CollectLeadBytes(Platform& platform, std::uint32_t localeId, LeadByteSet& leadBytes);
 
-// Marks the lead-byte ranges that a code page's CPINFO lists.
-void MarkLeadByteRanges(const CodePageInfo& info, LeadByteSet& leadBytes);
-
-// From one character of an ANSI text to the next, as CharNextA steps in a code
-// page with these lead bytes: two bytes for a lead byte with a byte after it,
-// one otherwise, and no step at all from the terminating zero byte.
-const char* NextCharacter(const LeadByteSet& leadBytes, const char* position);
+// Marks the lead-byte ranges that GetCPInfo lists for the code page; none
+// when it cannot say.
+void MarkLeadBytesOf(Platform& platform, std::uint32_t codePage, LeadByteSet& leadBytes);
 
 // Leading blanks, then a signed decimal number in the 32-bit range, or a
 // hexadecimal one ("$", "x", "X", "0x" or "0X" first) that fits in 32 bits;

@@ -1,0 +1,286 @@
+// The command line, the locale's lead bytes and the display name, against the
+// scripted platform.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "scripted_platform.h"
+#include "support/arguments.h"
+#include "support/locale.h"
+
+namespace tolvik {
+namespace {
+
+using testing::ScriptedPlatform;
+
+TEST(CommandLine, SplitsIntoArguments) {
+    struct Case {
+        std::uint32_t codePage;
+        std::string line;  // after the program's own token, unless it starts with "!"
+        std::vector<std::string> arguments;
+    };
+    const Case cases[] = {
+        {1252, "a b", {"a", "b"}},
+        {1252,
+         "\x01 a\x1F\x20\x0D\x0A"
+         "b\x02",
+         {"a", "b"}},
+        {1252, "a!\x7F\x81\xFF", {"a!\x7F\x81\xFF"}},  // bytes from 0x21 up are ordinary
+        {1252, "\"C:\\My Data\" D:\\link", {"C:\\My Data", "D:\\link"}},
+        {1252, "a\"b c\"d a\"\"b", {"ab cd", "ab"}},
+        {1252, "\"C:\\My Dir\\\" D:\\x", {"C:\\My Dir\\", "D:\\x"}},  // no escape character
+        {1252, "\"a b", {"a b"}},
+        {1252, "\"\" a \"\"\"\"\t\"\" \"\"b \"\"", {"a", "b"}},  // pairs standing alone
+        {1252, "\" \" \" ", {" ", " "}},
+        {1252, "", {}},
+        {1252, "  \t ", {}},
+        {1252, "\"", {}},
+        {1252, "\"\"", {}},
+        {1252, "!\"C:\\Program Files\\tool.exe\" a b", {"a", "b"}},
+        {1252, "!\"C:\\t.exe\"x y", {"y"}},
+        {1252, "!", {}},
+        {932, "\x97\x5C\x92\xE8 \x95\x5C", {"\x97\x5C\x92\xE8", "\x95\x5C"}},
+        {932, "\x81 x \x81\" y", {"\x81 x", "\x81\"", "y"}},  // a second byte is never tested
+        {1252, "\x81 x", {"\x81", "x"}},
+        {932, "a\x81", {"a\x81"}},  // a lead byte right before the end stands alone
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        ScriptedPlatform platform;
+        platform.acp = c.codePage;
+        platform.commandLine = c.line[0] == '!' ? c.line.substr(1) : "tolvik.exe " + c.line;
+        const auto count = static_cast<std::int32_t>(c.arguments.size());
+        ASSERT_EQ(ArgumentCount(platform), count);
+        for (std::int32_t i = 1; i <= count; ++i) {
+            EXPECT_EQ(ArgumentAt(platform, i).view(), c.arguments[static_cast<std::size_t>(i - 1)]);
+        }
+        for (std::int32_t outside : {count + 1, count + 2, -1, INT_MIN, INT_MAX}) {
+            EXPECT_TRUE(ArgumentAt(platform, outside).empty()) << outside;
+        }
+    }
+}
+
+TEST(CommandLine, ArgumentZeroIsTheExecutablesPath) {
+    const std::string longPath = "C:\\" + std::string(300, 'x');
+    const struct {
+        std::string path;
+        std::size_t failingCall;
+        std::string expected;
+    } cases[] = {
+        {"C:\\tools\\tolvik.exe", ~std::size_t{0}, "C:\\tools\\tolvik.exe"},
+        {"C:\\tools\\tolvik.exe", 0, ""},
+        {longPath, ~std::size_t{0}, longPath.substr(0, 260)},  // cut to the 261-byte buffer
+    };
+    for (const auto& c : cases) {
+        ScriptedPlatform platform;
+        platform.moduleFileName = c.path;
+        platform.failingCall = c.failingCall;
+        EXPECT_EQ(ArgumentAt(platform, 0).view(), c.expected);
+        EXPECT_EQ(platform.log, testing::Log{"GetModuleFileNameA 105"});
+    }
+}
+
+// The marked bytes as ranges, e.g. "81-9F E0-FC".
+std::string Ranges(const LeadByteSet& set) {
+    std::string text;
+    for (unsigned low = 0; low < 256; ++low) {
+        if (!set.Has(static_cast<char>(low))) continue;
+        unsigned high = low;
+        while (high < 255 && set.Has(static_cast<char>(high + 1))) ++high;
+        char range[8];
+        std::snprintf(range, sizeof range, "%02X-%02X ", low, high);
+        text += range;
+        low = high;
+    }
+    return text;
+}
+
+TEST(Locale, LeadBytesOfTheThreadLocale) {
+    struct Case {
+        std::uint32_t threadLocale, acp;
+        const char* codePageText;  // GetLocaleInfoA's answer; null: the call fails
+        std::uint32_t localeId, primaryLanguage;
+        testing::Log calls;
+        const char* leadBytes;
+    };
+    const char* const japanese = "81-9F E0-FC ";
+    const Case cases[] = {
+        {0x409, 932, "1252", 0x409, 0x09, {}, ""},  // English, even on a Japanese system
+        {0x407, 1252, "1252", 0x407, 0x07, {}, ""},
+        {0x411, 1252, "932", 0x411, 0x11, {"GetLocaleInfoA 411 1004 7", "GetCPInfo 3A4"}, japanese},
+        {0x419, 1251, "1251", 0x419, 0x19, {"GetLocaleInfoA 419 1004 7", "GetCPInfo 4E3"}, ""},
+        {0, 932, "932", 0x409, 0x09, {}, ""},
+        {0x10000, 932, "932", 0x10000, 0x09, {}, ""},  // a language id of 0
+        {0x800, 932, "932", 0x800, 0x00, {}, ""},
+        {0x439, 932, "0", 0x439, 0x39, {"GetLocaleInfoA 439 1004 7", "GetCPInfo 0"}, japanese},
+        {0x439, 932, "x", 0x439, 0x39, {"GetLocaleInfoA 439 1004 7", "GetCPInfo 3A4"}, japanese},
+        {0x439,
+         932,
+         nullptr,
+         0x439,
+         0x39,
+         {"GetLocaleInfoA 439 1004 7", "GetCPInfo 3A4"},
+         japanese},
+        {0x43F,
+         1252,
+         "$3A4",
+         0x43F,
+         0x3F,
+         {"GetLocaleInfoA 43F 1004 7", "GetCPInfo 3A4"},
+         japanese},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.threadLocale);
+        ScriptedPlatform platform;
+        platform.threadLocale = c.threadLocale;
+        platform.acp = c.acp;
+        platform.codePageText[c.threadLocale] = c.codePageText ? c.codePageText : "";
+        if (c.codePageText == nullptr) platform.failingCall = 0;
+        const SystemLocale locale = InitSystemLocale(platform);
+        EXPECT_EQ(locale.info.LocaleId, c.localeId);
+        EXPECT_EQ(locale.info.PrimaryLanguage, c.primaryLanguage);
+        EXPECT_EQ(platform.log, c.calls);
+        EXPECT_EQ(Ranges(locale.leadBytes), c.leadBytes);
+    }
+}
+
+TEST(Locale, LeadByteRangesAreWalkedAsPairs) {
+    const struct {
+        std::array<std::uint8_t, 12> ranges;
+        std::size_t failingCall;
+        const char* leadBytes;
+    } cases[] = {
+        {{1, 1, 3, 3, 5, 5, 7, 7, 9, 9, 0xB, 0xB},
+         ~std::size_t{0},
+         "01-01 03-03 05-05 07-07 09-09 0B-0B "},
+        {{0x90, 0x80, 0xA0, 0xA1}, ~std::size_t{0}, "A0-A1 "},  // a reversed pair marks nothing
+        {{0xA0, 0xA0, 0, 0, 0xB0, 0xB0}, ~std::size_t{0}, "A0-A0 "},
+        {{0x00, 0xFF}, ~std::size_t{0}, "00-FF "},
+        {{0x81, 0x9F}, 0, ""},
+    };
+    for (const auto& c : cases) {
+        ScriptedPlatform platform;
+        platform.leadBytes[932] = c.ranges;
+        platform.failingCall = c.failingCall;
+        LeadByteSet set;
+        MarkLeadBytesOf(platform, 932, set);
+        EXPECT_EQ(Ranges(set), c.leadBytes);
+    }
+}
+
+TEST(Locale, TheTwelveSingleByteLanguages) {
+    std::vector<std::uint32_t> found;
+    for (std::uint32_t id = 0; id < 0x400; ++id) {
+        if (IsSingleByteLanguage(id)) found.push_back(id);
+    }
+    EXPECT_EQ(found, (std::vector<std::uint32_t>{0x00, 0x06, 0x07, 0x09, 0x0A, 0x0B, 0x0C, 0x10,
+                                                 0x13, 0x14, 0x16, 0x1D}));
+}
+
+TEST(Locale, IntegerOrDefault) {
+    const struct {
+        const char* text;
+        std::int32_t expected;
+    } cases[] = {
+        {"932", 932},
+        {" 1252", 1252},
+        {"  +7", 7},
+        {"-12", -12},
+        {"012", 12},
+        {"0", 0},
+        {"$1a", 26},
+        {"x1A", 26},
+        {"X1a", 26},
+        {"0X1a", 26},
+        {"0x10", 16},
+        {"$FFFFFFFF", -1},
+        {"$000000001", 1},
+        {"2147483647", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"", -7},
+        {"1252 ", -7},
+        {"93a", -7},
+        {"-", -7},
+        {"+", -7},
+        {"$", -7},
+        {"0x", -7},
+        {"-$1A", -7},
+        {"+0x10", -7},
+        {"1 2", -7},
+        {"\t5", -7},
+        {"2147483648", -7},
+        {"-2147483649", -7},
+        {"$100000000", -7},
+        {"0x9f", 159},
+        {"$G", -7},
+        {"99999999999", -7},
+        {"/", -7},
+        {":", -7},
+        {"$`", -7},
+        {"$g", -7},
+        {"$@", -7},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IntegerOrDefault(c.text, -7), c.expected) << c.text;
+}
+
+LeadByteSet JapaneseLeadBytes() {
+    ScriptedPlatform platform;
+    platform.threadLocale = 0x411;
+    return InitSystemLocale(platform).leadBytes;
+}
+
+TEST(DisplayName, ByteKinds) {
+    using K = ByteKind;
+    const struct {
+        std::string text;
+        std::int32_t position;
+        ByteKind japanese;
+    } cases[] = {
+        {"", 1, K::KindSingle},
+        {"\x97\x5C", 1, K::KindLead},
+        {"\x97\x5C", 2, K::KindTrail},
+        {"\x81\x81\x5C", 2, K::KindTrail},
+        {"\x81\x81\x5C", 3, K::KindSingle},  // two lead bytes made a character before it
+        {"\x81\x81\x81\x5C", 3, K::KindLead},
+        {std::string("\x81\0b", 3), 2, K::KindSingle},
+        {"\x97\x5C", 0, K::KindSingle},
+        {"\x97\x5C", 3, K::KindSingle},
+    };
+    const LeadByteSet japanese = JapaneseLeadBytes();
+    for (const auto& c : cases) {
+        EXPECT_EQ(ByteKindAt(japanese, c.text, c.position), c.japanese) << c.position;
+        EXPECT_EQ(ByteKindAt(LeadByteSet(), c.text, c.position), K::KindSingle);
+    }
+}
+
+TEST(DisplayName, FileNamePart) {
+    const struct {
+        const char* path;
+        const char* japanese;
+        const char* english;
+    } cases[] = {
+        {"C:\\bin\\tool.exe", "tool.exe", "tool.exe"},
+        {"tool.exe", "tool.exe", "tool.exe"},
+        {"C:tool.exe", "tool.exe", "tool.exe"},
+        {"C:\\bin\\", "", ""},
+        {"", "", ""},
+        {"\\x", "x", "x"},
+        // 予定表.exe: two of its three characters have a backslash as second byte.
+        {"C:\\\x97\x5C\x92\xE8\x95\x5C.exe", "\x97\x5C\x92\xE8\x95\x5C.exe", ".exe"},
+        {"C:\\\x95\x5C", "\x95\x5C", ""},
+        {"\x81\x81\\x", "x", "x"},
+    };
+    const LeadByteSet japanese = JapaneseLeadBytes();
+    for (const auto& c : cases) {
+        EXPECT_EQ(FileNamePart(japanese, c.path).view(), c.japanese) << c.path;
+        EXPECT_EQ(FileNamePart(LeadByteSet(), c.path).view(), c.english) << c.path;
+    }
+}
+
+TEST(Text, RunningOutOfMemoryEndsTheProcess) {
+    EXPECT_EXIT(AnsiText::OfLength(static_cast<std::size_t>(-1) / 4), ::testing::ExitedWithCode(3),
+                "");
+}
+
+}  // namespace
+}  // namespace tolvik

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Reads a built tolvik.exe with binutils and checks what Windows sees of it:
+# a GUI program for its machine that imports only KERNEL32 and the C runtime,
+# within its size budget, carrying nothing but its icon and version record.
+#   check-exe.sh <tolvik.exe> <objdump> <windres>
+set -uo pipefail
+exe=$1 objdump=$2 windres=$3
+failed=0
+expect() {  # what actual expected
+  [ "$2" = "$3" ] && return
+  echo "FAIL $1:"; diff <(echo "$3") <(echo "$2"); failed=1
+}
+headers=$("$objdump" -p "$exe")
+# PE32 for the 32-bit build, PE32+ for the 64-bit one.
+expect magic "$(sed -n 's/^Magic\s*//p' <<<"$headers" | cut -c1-4)" "$([[ $objdump == *i686* ]] && echo 010b || echo 020b)"
+expect subsystem "$(sed -n 's/^Subsystem\s*//p' <<<"$headers")" "00000002	(Windows GUI)"
+expect imports "$(sed -n 's/^\s*DLL Name: //p' <<<"$headers")" $'KERNEL32.dll\nmsvcrt.dll'
+size=$(stat -c %s "$exe")
+echo "$exe: $size bytes, budget 32768"
+[ "$size" -le 32768 ] || expect size "$size" "at most 32768"
+# The resources as windres writes them back, the icon's pixels left out.
+expect resources "$("$windres" -i "$exe" -O rc | grep -vE '^\s*(BEGIN|END|/\*.*|.*Name: .*)?$' |
+  sed -E 's, */\*.*\*/,,; s/^\s+//; s/\s+/ /g; s/ $//' | awk '!/^0x/ || !n++')" "$(cat <<'RC'
+LANGUAGE 17, 1
+1 3
+0x28L , 0x20L , 0x40L , 0x40001L , 0x0L , 0x280L , 0x0L , 0x0L ,
+"MAINICON" 14
+0, 1, 1,
+"\040\040\020\000", 1, 4, 0x2e8L, 1
+1 VERSIONINFO
+FILEVERSION 1, 1, 0, 0
+PRODUCTVERSION 1, 1, 0, 0
+FILEFLAGSMASK 0x3f
+FILEOS 0x4
+FILETYPE 0x1
+BLOCK "StringFileInfo"
+BLOCK "041103A4"
+VALUE "CompanyName", ""
+VALUE "FileDescription", L"\x30cf\x30fc\x30c9\x30ea\x30f3\x30af\x30fb\x30b8\x30e3\x30f3\x30af\x30b7\x30e7\x30f3\x306e\x4f5c\x6210"
+VALUE "FileVersion", "1.1.0.0"
+VALUE "InternalName", "tolvik"
+VALUE "LegalCopyright", "Copyright (C) 2026 the tolvik developers"
+VALUE "LegalTrademarks", ""
+VALUE "OriginalFilename", "tolvik"
+VALUE "ProductName", "tolvik"
+VALUE "ProductVersion", "1.1"
+VALUE "Comments", ""
+BLOCK "VarFileInfo"
+VALUE "Translation", 0x411, 932
+RC
+)"
+exit $failed

@@ -1,0 +1,110 @@
+// The junction's record and calls, and the choice between the two kinds of
+// link, against the scripted platform: what only a double can show.
+#include <gtest/gtest.h>
+
+#include "app/dispatch.h"
+#include "links/junction.h"
+#include "scripted_platform.h"
+
+namespace tolvik {
+namespace {
+
+using testing::Log;
+using testing::ScriptedPlatform;
+
+// MakeJunction(C:\data, D:\link) when every call succeeds.
+const Log kJunction = {
+    "MultiByteToWideChar 0 0 C:\\data 0",
+    "MultiByteToWideChar 0 0 C:\\data 7",
+    "GetFullPathNameW C:\\data 0",
+    "GetFullPathNameW C:\\data 8",
+    "MultiByteToWideChar 0 0 D:\\link 0",
+    "MultiByteToWideChar 0 0 D:\\link 7",
+    "CreateDirectoryW D:\\link 0",
+    // GENERIC_WRITE, shared for reading and writing, OPEN_EXISTING, the
+    // reparse point itself with backup semantics.
+    "CreateFileW D:\\link 40000000 3 0 3 2200000 0",
+    "DeviceIoControl 10 900A4 2A 0 0 1 0",  // FSCTL_SET_REPARSE_POINT, 42 bytes
+    "CloseHandle 10",
+};
+
+Log VolumeCalls(const Log& log) {
+    Log volume;
+    for (const std::string& call : log) {
+        for (const char* name : {"CreateDirectoryW", "CreateFileW", "DeviceIoControl",
+                                 "CloseHandle", "RemoveDirectoryW"}) {
+            if (call.rfind(name, 0) == 0) volume.push_back(call);
+        }
+    }
+    return volume;
+}
+
+TEST(Junction, ForADirectorySourceByteForByte) {
+    ScriptedPlatform platform;
+    platform.commandLine = "tolvik.exe C:\\data D:\\link";
+    platform.attributes = 0x10;  // FILE_ATTRIBUTE_DIRECTORY
+    RunLinkMaker(platform);
+    Log expected = {"GetCPInfo 0", "GetCPInfo 0", "GetCPInfo 0", "GetFileAttributesA C:\\data"};
+    expected.insert(expected.end(), kJunction.begin(), kJunction.end());
+    EXPECT_EQ(platform.log, expected);
+    // The mount-point tag; ReparseDataLength 34; the substitute name at 0, 22
+    // bytes long; the empty print name at 24; the name and both terminators.
+    std::vector<unsigned char> request = {0x03, 0x00, 0x00, 0xA0, 0x22, 0x00, 0x00, 0x00,
+                                          0x00, 0x00, 0x16, 0x00, 0x18, 0x00, 0x00, 0x00};
+    for (char unit : std::string("\\??\\C:\\data\0", 13)) {
+        request.insert(request.end(), {static_cast<unsigned char>(unit), 0});
+    }
+    EXPECT_EQ(platform.request, request);
+}
+
+TEST(Junction, EachFailingCallTakesBackWhatWasMade) {
+    for (std::size_t failing = 0; failing + 1 < kJunction.size(); ++failing) {
+        SCOPED_TRACE(kJunction[failing]);
+        ScriptedPlatform platform;
+        platform.failingCall = failing;
+        EXPECT_FALSE(MakeJunction(platform, "C:\\data", "D:\\link"));
+        // The handle is closed before the directory it names is removed.
+        Log expected = VolumeCalls(
+            Log(kJunction.begin(), kJunction.begin() + static_cast<std::ptrdiff_t>(failing) + 1));
+        if (failing > 7) expected.push_back("CloseHandle 10");
+        if (failing > 6) expected.push_back("RemoveDirectoryW D:\\link");
+        EXPECT_EQ(VolumeCalls(platform.log), expected);
+    }
+}
+
+TEST(Junction, TargetIsTheFullPathInItsNtForm) {
+    const struct {
+        std::u16string fullPath, target;
+    } cases[] = {
+        {u"C:\\data\\", u"\\??\\C:\\data\\"},
+        {u"\\\\?\\C:\\data", u"\\??\\C:\\data"},
+        {u"\\\\.\\C:\\data", u"\\??\\C:\\data"},
+        {u"\\\\?\\UNC\\server\\share", u"\\??\\UNC\\server\\share"},
+        {u"\\\\server\\share\\data", u"\\??\\UNC\\server\\share\\data"},
+        {u"C:\\" + std::u16string(260, u'n'), u"\\??\\C:\\" + std::u16string(260, u'n')},
+        {u"C:\\" + std::u16string(261, u'n'), u""},  // 268 units: refused
+    };
+    for (const auto& c : cases) {
+        ScriptedPlatform platform;
+        platform.fullPath = c.fullPath;
+        EXPECT_EQ(MakeJunction(platform, "data", "link"), !c.target.empty());
+        const std::size_t bytes = c.target.size() * 2;
+        if (c.target.empty()) {
+            EXPECT_EQ(VolumeCalls(platform.log),
+                      (Log{"CreateDirectoryW link 0", "CreateFileW link 40000000 3 0 3 2200000 0",
+                           "CloseHandle 10", "RemoveDirectoryW link"}));
+            continue;
+        }
+        ASSERT_EQ(platform.request.size(), bytes + 20);  // 554 bytes for the longest
+        EXPECT_EQ(platform.request[bytes + 16] | platform.request[bytes + 18], 0);
+        EXPECT_EQ(platform.request[4] | platform.request[5] << 8, bytes + 12);
+        EXPECT_EQ(platform.request[10] | platform.request[11] << 8, bytes);
+        EXPECT_EQ(platform.request[12] | platform.request[13] << 8, bytes + 2);
+        EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(&platform.request[16]),
+                                 c.target.size()),
+                  c.target);
+    }
+}
+
+}  // namespace
+}  // namespace tolvik

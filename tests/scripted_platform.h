@@ -1,0 +1,136 @@
+// A scripted Windows: canned answers, a log of every call that can fail with
+// its arguments (numbers in hex), and one call made to fail by its place in
+// that log. A failing call scribbles on what it was handed, as a half-done
+// call may, so that whatever reads it anyway is caught.
+#pragma once
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace tolvik::testing {
+
+using Log = std::vector<std::string>;
+
+class ScriptedPlatform final : public Platform {
+  public:
+    std::string commandLine = "tolvik.exe", moduleFileName = "C:\\tools\\tolvik.exe";
+    std::uint32_t threadLocale = 0x409, acp = 1252;
+    std::map<std::uint32_t, std::string> codePageText = {{0x409, "1252"}, {0x411, "932"}};
+    std::map<std::uint32_t, std::array<std::uint8_t, 12>> leadBytes = {
+        {932, {0x81, 0x9F, 0xE0, 0xFC}}, {1252, {}}, {1251, {}}};
+    std::uint32_t attributes = 0x20;        // what GetFileAttributesA says of every path
+    std::u16string fullPath = u"C:\\data";  // what GetFullPathNameW makes of every path
+    std::size_t failingCall = ~std::size_t{0};
+    Log log;
+    std::vector<unsigned char> request;  // what DeviceIoControl was given
+
+    const char* GetCommandLineA() override { return commandLine.c_str(); }
+    std::uint32_t GetThreadLocale() override { return threadLocale; }
+    std::uint32_t GetACP() override { return acp; }
+    std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t size) override {
+        std::memset(buffer, 'x', size);
+        if (Call("GetModuleFileNameA", size)) return 0;
+        const auto length = std::min<std::size_t>(moduleFileName.size(), size - 1);
+        std::memcpy(buffer, moduleFileName.c_str(), length);
+        buffer[length] = '\0';
+        // Cut short, it answers the buffer's size, as Windows does since Vista.
+        return length < moduleFileName.size() ? size : static_cast<std::uint32_t>(length);
+    }
+    int GetLocaleInfoA(std::uint32_t locale, std::uint32_t type, char* buffer, int size) override {
+        std::strncpy(buffer, "1251", static_cast<std::size_t>(size));
+        if (Call("GetLocaleInfoA", locale, type, size) || !codePageText.count(locale)) return 0;
+        std::strncpy(buffer, codePageText[locale].c_str(), static_cast<std::size_t>(size));
+        return static_cast<int>(codePageText[locale].size() + 1);
+    }
+    bool GetCPInfo(std::uint32_t codePage, CodePageInfo* info) override {
+        std::memset(info, 0x80, sizeof *info);
+        if (Call("GetCPInfo", codePage)) return false;
+        const auto found = leadBytes.find(codePage == kCodePageAnsi ? acp : codePage);
+        if (found == leadBytes.end()) return false;
+        std::memcpy(info->LeadByte, found->second.data(), sizeof info->LeadByte);
+        return true;
+    }
+    // Byte for unit: enough for paths that pass through unchanged.
+    int MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags, const char* text,
+                            int length, char16_t* wide, int size) override {
+        if (Call("MultiByteToWideChar", codePage, flags,
+                 std::string(text, static_cast<std::size_t>(length)), size) ||
+            (size != 0 && size < length)) {
+            return 0;
+        }
+        for (int i = 0; size != 0 && i < length; ++i) wide[i] = static_cast<unsigned char>(text[i]);
+        return length;
+    }
+    std::uint32_t GetFullPathNameW(const char16_t* path, std::uint32_t size,
+                                   char16_t* buffer) override {
+        if (Call("GetFullPathNameW", std::u16string(path), size)) return 0;
+        const auto length = static_cast<std::uint32_t>(fullPath.size());
+        if (size <= length) return length + 1;
+        std::memcpy(buffer, fullPath.c_str(), (length + 1) * sizeof(char16_t));
+        return length;
+    }
+    std::uint32_t GetFileAttributesA(const char* path) override {
+        return Call("GetFileAttributesA", path) ? kInvalidFileAttributes : attributes;
+    }
+    bool CreateHardLinkA(const char* link, const char* existing, void* security) override {
+        return !Call("CreateHardLinkA", link, existing, security);
+    }
+    bool CreateDirectoryW(const char16_t* path, void* security) override {
+        return !Call("CreateDirectoryW", std::u16string(path), security);
+    }
+    Handle CreateFileW(const char16_t* path, std::uint32_t access, std::uint32_t share,
+                       void* security, std::uint32_t disposition, std::uint32_t flags,
+                       Handle templateFile) override {
+        const bool fails = Call("CreateFileW", std::u16string(path), access, share, security,
+                                disposition, flags, templateFile);
+        return fails ? kInvalidHandleValue : reinterpret_cast<Handle>(0x10);
+    }
+    bool DeviceIoControl(Handle device, std::uint32_t code, const void* in, std::uint32_t inSize,
+                         void* out, std::uint32_t outSize, std::uint32_t* returned,
+                         void* overlapped) override {
+        const auto* bytes = static_cast<const unsigned char*>(in);
+        request.assign(bytes, bytes + inSize);
+        return !Call("DeviceIoControl", device, code, inSize, out, outSize, returned != nullptr,
+                     overlapped);
+    }
+    bool CloseHandle(Handle handle) override { return !Call("CloseHandle", handle); }
+    bool RemoveDirectoryW(const char16_t* path) override {
+        return !Call("RemoveDirectoryW", std::u16string(path));
+    }
+    int MessageBoxA(void* owner, const char*, const char*, std::uint32_t type) override {
+        return Call("MessageBoxA", owner, type) ? 0 : 1;
+    }
+
+  private:
+    static std::string Text(const char* text) { return text; }
+    static std::string Text(const std::string& text) { return text; }
+    static std::string Text(const std::u16string& text) {
+        return std::string(text.begin(), text.end());
+    }
+    static std::string Text(const void* pointer) {
+        return Text(static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(pointer)));
+    }
+    static std::string Text(int number) { return Text(static_cast<std::uint64_t>(number)); }
+    static std::string Text(std::uint32_t number) { return Text(std::uint64_t{number}); }
+    static std::string Text(std::uint64_t number) {
+        char hex[24];
+        std::snprintf(hex, sizeof hex, "%llX", static_cast<unsigned long long>(number));
+        return hex;
+    }
+    // Logs the call; true when it is the one that fails.
+    template <typename... Arguments>
+    bool Call(const char* name, const Arguments&... arguments) {
+        std::string entry = name;
+        ((entry += ' ', entry += Text(arguments)), ...);
+        log.push_back(entry);
+        return log.size() - 1 == failingCall;
+    }
+};
+
+}  // namespace tolvik::testing

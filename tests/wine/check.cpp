@@ -1,0 +1,207 @@
+// The real program under wine64, as a user meets it, in the locale this check
+// was started in: each box read back (caption, text and icon) and closed,
+// hard links made for real, a refused junction taken back, exit status 0,
+// and the program's step through a command line equal to CharNextA's.
+//
+//   tolvik_wine_check <tolvik.exe> <ANSI code page> <ja | en>   (in an empty folder)
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/win32_platform.h"
+#include "support/arguments.h"
+
+namespace {
+
+int failures = 0;
+
+void Check(bool ok, const std::string& what) {
+    if (ok) return;
+    ++failures;
+    std::printf("FAIL %s\n", what.c_str());
+}
+
+// The boxes, byte for byte in code page 932.
+const std::string kUsageCaption =  // ジャンクション 又は ハードリンクの作成
+    "\x83\x57\x83\x83\x83\x93\x83\x4E\x83\x56\x83\x87\x83\x93\x20\x96\x94\x82\xCD\x20"
+    "\x83\x6E\x81\x5B\x83\x68\x83\x8A\x83\x93\x83\x4E\x82\xCC\x8D\xEC\x90\xAC";
+std::string UsageNote(const std::string& name) {  // 【書式】name [src] [dst]
+    return "\x81\x79\x8F\x91\x8E\xAE\x81\x7A" + name + " [src] [dst]";
+}
+std::string ErrorBox(const std::string& src, const std::string& dst) {
+    // 作成できませんでした. / (empty line) / 元：src / 先：dst
+    return "\x8D\xEC\x90\xAC\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x2E"
+           "\r\n\r\n\x8C\xB3\x81\x46" +
+           src + "\r\n\x90\xE6\x81\x46" + dst;
+}
+
+struct Seen {
+    int boxes = 0;
+    std::string caption, text, icon;
+    DWORD exitStatus = STILL_ACTIVE;
+};
+
+// Icon handles of another process mean nothing here: the pixels under the
+// box's icon are compared with each standard icon drawn on the same ground.
+std::string IconOf(HWND box) {
+    RECT at{};
+    GetWindowRect(GetDlgItem(box, 0x440), &at);  // the icon control (stc1)
+    const int width = at.right - at.left, height = at.bottom - at.top;
+    HDC screen = GetDC(nullptr);
+    HDC shown = CreateCompatibleDC(screen), drawn = CreateCompatibleDC(screen);
+    SelectObject(shown, CreateCompatibleBitmap(screen, width, height));
+    SelectObject(drawn, CreateCompatibleBitmap(screen, width, height));
+    BitBlt(shown, 0, 0, width, height, screen, at.left, at.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    std::string name = "unknown";
+    for (const auto& [icon, label] :
+         {std::pair{IDI_HAND, "hand"}, std::pair{IDI_ASTERISK, "asterisk"}}) {
+        HBRUSH ground = CreateSolidBrush(GetPixel(shown, 0, 0));
+        const RECT all{0, 0, width, height};
+        FillRect(drawn, &all, ground);
+        DeleteObject(ground);
+        DrawIconEx(drawn, 0, 0, LoadIconA(nullptr, icon), 0, 0, 0, nullptr, DI_NORMAL);
+        bool same = true;
+        for (int i = 0; same && i < width * height; ++i) {
+            same = GetPixel(shown, i % width, i / width) == GetPixel(drawn, i % width, i / width);
+        }
+        if (same) name = label;
+    }
+    DeleteDC(shown), DeleteDC(drawn);
+    return name;
+}
+
+struct Search {
+    DWORD process;
+    HWND seen, box;
+};
+
+BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
+    auto& search = *reinterpret_cast<Search*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char kind[8] = {};
+    GetClassNameA(window, kind, sizeof kind);
+    if (owner != search.process || window == search.seen || !IsWindowVisible(window) ||
+        std::string(kind) != "#32770") {
+        return TRUE;
+    }
+    search.box = window;
+    return FALSE;
+}
+
+// Starts `exe` with exactly this command line, reads and closes each box it
+// shows, and gives up on it after a minute.
+Seen Run(const std::string& exe, std::string commandLine) {
+    Seen seen;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        return seen;
+    }
+    Search search{process.dwProcessId, nullptr, nullptr};
+    const ULONGLONG started = GetTickCount64();
+    while (WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT) {
+        if (GetTickCount64() - started > 60000) TerminateProcess(process.hProcess, 1);
+        search.box = nullptr;
+        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+        if (search.box == nullptr) continue;
+        char caption[256] = {}, text[4096] = {};
+        GetWindowTextA(search.box, caption, sizeof caption);
+        GetDlgItemTextA(search.box, 0xFFFF, text, sizeof text);
+        ++seen.boxes, seen.caption = caption, seen.text = text, seen.icon = "unknown";
+        for (int tries = 0; tries < 100 && seen.icon == "unknown"; ++tries, Sleep(20)) {
+            seen.icon = IconOf(search.box);  // once it is painted
+        }
+        search.seen = search.box;
+        PostMessageA(search.box, WM_COMMAND, IDOK, 0);
+    }
+    GetExitCodeProcess(process.hProcess, &seen.exitStatus);
+    CloseHandle(process.hThread), CloseHandle(process.hProcess);
+    return seen;
+}
+
+// How many names the file has; 0 when there is nothing of that name.
+DWORD Links(const std::string& path) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    HANDLE file = CreateFileA(path.c_str(), 0, 7, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    return info.nNumberOfLinks;
+}
+
+void Write(const std::string& path) {
+    CloseHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+}
+
+}  // namespace
+
+int main(int, char** argv) {
+    const std::string tolvik = argv[1], codePage = argv[2], language = argv[3];
+    Check(std::to_string(GetACP()) == codePage, "ANSI code page " + std::to_string(GetACP()));
+    const bool japanese = PRIMARYLANGID(LANGIDFROMLCID(GetThreadLocale())) == LANG_JAPANESE;
+    Check(japanese == (language == "ja"), "thread locale");
+
+    tolvik::Win32Platform platform;
+    const tolvik::LeadByteSet leadBytes = tolvik::SystemLeadBytes(platform);
+    int steps = 0;
+    for (int pair = 0; pair < 0x10000; ++pair) {
+        const char text[] = {static_cast<char>(pair >> 8), static_cast<char>(pair), 'a', '\0'};
+        for (const char* at : {text, text + 1}) {
+            steps += tolvik::NextCharacter(leadBytes, at) == CharNextA(at);
+        }
+    }
+    Check(steps == 0x20000, "the step agrees with CharNextA " + std::to_string(steps) + " times");
+
+    // Without a window manager, a managed window takes seconds to go away.
+    RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", "Managed", REG_SZ, "N", 2);
+    char folder[MAX_PATH];
+    const std::string here(folder, GetCurrentDirectoryA(MAX_PATH, folder));
+    // 表 and ソ have a backslash as their second byte.
+    const bool dbcs = codePage == "932";
+    const std::string dir = dbcs ? "\x95\x5C" : "caf\xE9", other = dbcs ? "\x83\x5C" : "\xEF";
+    const std::string yotei = "\x97\x5C\x92\xE8\x95\x5C.exe";  // 予定表.exe
+    CreateDirectoryA("folder", nullptr), CreateDirectoryA(dir.c_str(), nullptr);
+    Write("a.txt"), Write("old.txt"), Write(dir + "\\" + other + ".txt");
+    CopyFileA(tolvik.c_str(), "maker.exe", TRUE);
+    if (dbcs) CopyFileA(tolvik.c_str(), yotei.c_str(), TRUE);
+
+    const struct {
+        std::string exe, commandLine, box;  // box: the text shown, empty for none
+        std::string path;                   // afterwards, it has this many names (0: none)
+        DWORD links;
+    } cases[] = {
+        {"maker.exe", "other.exe only", UsageNote("maker.exe"), "", 0},
+        {dbcs ? yotei : "", "x", UsageNote(japanese ? yotei : ".exe"), "", 0},
+        {tolvik, "t \"" + here + "\\a.txt\" \"" + here + "\\b c.txt\"", "", "b c.txt", 2},
+        {tolvik, "t a.txt link.txt", "", "link.txt", 3},  // a third name, relative to here
+        {tolvik, "t " + dir + "\\" + other + ".txt " + dir + "\\" + other + other, "",
+         dir + "\\" + other + other, 2},
+        {tolvik, "t " + dir + "\\none " + dir + "\\new", ErrorBox(dir + "\\none", dir + "\\new"),
+         dir + "\\new", 0},
+        {tolvik, "t a.txt old.txt", ErrorBox("a.txt", "old.txt"), "old.txt", 1},
+        // This Wine refuses every junction, so the directory made for it goes again.
+        {tolvik, "t folder link", ErrorBox("folder", "link"), "link", 0},
+    };
+    for (const auto& c : cases) {
+        if (c.exe.empty()) continue;
+        const Seen seen = Run(c.exe, c.commandLine);
+        const std::string what = c.exe + " " + c.commandLine + ": ";
+        Check(seen.exitStatus == 0, what + "exit status " + std::to_string(seen.exitStatus));
+        Check(seen.boxes == (c.box.empty() ? 0 : 1), what + std::to_string(seen.boxes) + " boxes");
+        if (!c.box.empty()) {
+            const bool usage = c.box.rfind("\x81\x79", 0) == 0;
+            Check(seen.caption == (usage ? kUsageCaption : "\x96\xB3\x94\x4F"), what + "caption");
+            Check(seen.text == c.box, what + "text " + seen.text);
+            Check(seen.icon == (usage ? "asterisk" : "hand"), what + "icon " + seen.icon);
+        }
+        if (!c.path.empty()) Check(Links(c.path) == c.links, what + "names of " + c.path);
+    }
+    std::printf("%d failed\n", failures);
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Runs the wine check in one locale group, on a virtual display of its own, in
+# a scratch folder that goes afterwards together with Wine's processes.
+#   run.sh <1252 | 932> <en | ja> <tolvik_wine_check.exe> <tolvik.exe>
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+case $1-$2 in
+  1252-en) locale=(LANG=en_US.UTF-8) ;;
+  932-ja) locale=(LANG=ja_JP.UTF-8) ;;
+  932-en) locale=(LANG=en_US.UTF-8 LC_CTYPE=ja_JP.UTF-8) ;;
+esac
+export WINEPREFIX=${TOLVIK_WINEPREFIX:-$root/build/wineprefix}
+scratch=$(mktemp -d /tmp/tolvik-wine.XXXXXX)
+# A Wine server left from another display would show the boxes there.
+stop() { /usr/lib/wine/wineserver -k 2>/dev/null || true; /usr/lib/wine/wineserver -w || true; }
+trap 'stop; rm -rf "$scratch"' EXIT
+stop
+cd "$scratch"
+env -u LC_ALL -u LC_CTYPE "${locale[@]}" xvfb-run -a -s '-screen 0 1024x768x24 -nolisten tcp' \
+  "$root/cmake/wine-run.sh" "$3" "Z:${4//\//\\}" "$1" "$2"
