@@ -2,7 +2,9 @@
 # Reads a built tolvik.exe with binutils and checks what Windows sees of it:
 # a GUI program for its machine that imports only KERNEL32 and the C runtime,
 # within its size budget, carrying nothing but its icon and version record.
-#   check-exe.sh <tolvik.exe> <objdump> <windres>
+# Nothing in it depends on where or when it was built: its time stamp is the
+# fixed one and it names no folder of the build.
+#   check-exe.sh <tolvik.exe> <objdump> <windres> <time stamp> <source folder>
 set -uo pipefail
 exe=$1 objdump=$2 windres=$3
 failed=0
@@ -15,6 +17,9 @@ headers=$("$objdump" -p "$exe")
 expect magic "$(sed -n 's/^Magic\s*//p' <<<"$headers" | cut -c1-4)" "$([[ $objdump == *i686* ]] && echo 010b || echo 020b)"
 expect subsystem "$(sed -n 's/^Subsystem\s*//p' <<<"$headers")" "00000002	(Windows GUI)"
 expect imports "$(sed -n 's/^\s*DLL Name: //p' <<<"$headers")" $'KERNEL32.dll\nmsvcrt.dll'
+pe=$(od -An -tu4 -j60 -N4 "$exe")
+expect "time stamp" "$(od -An -tu4 -j$((pe + 8)) -N4 "$exe" | tr -d ' ')" "$4"
+grep -qaF "$5" "$exe" && expect "build folder" "named in the program" "not named"
 size=$(stat -c %s "$exe")
 echo "$exe: $size bytes, budget 32768"
 [ "$size" -le 32768 ] || expect size "$size" "at most 32768"
