@@ -30,8 +30,7 @@ TEST(CommandLine, SplitsIntoArguments) {
         {1252, "\"C:\\My Data\" D:\\link", {"C:\\My Data", "D:\\link"}},
         {1252, "a\"b c\"d a\"\"b", {"ab cd", "ab"}},
         {1252, "\"C:\\My Dir\\\" D:\\x", {"C:\\My Dir\\", "D:\\x"}},  // no escape character
-        {1252, "\"a b", {"a b"}},
-        {1252, "\"\" a \"\"\"\"\t\"\" \"\"b \"\"", {"a", "b"}},  // pairs standing alone
+        {1252, "\"\" a \"\"\"\"\t\"\" \"\"b \"\"", {"a", "b"}},       // pairs standing alone
         {1252, "\" \" \" ", {" ", " "}},
         {1252, "", {}},
         {1252, "\"", {}},
@@ -158,14 +157,16 @@ LeadByteSet JapaneseLeadBytes() {
 TEST(DisplayName, ByteKinds) {
     using K = ByteKind;
     const struct {
-        std::string text;
+        std::string_view text;
         std::int32_t position;
         ByteKind japanese;
-    } cases[] = {// clang-format off
+    } cases[] = {
+        // clang-format off
         {"", 1, K::KindSingle}, {"\x97\x5C", 1, K::KindLead}, {"\x97\x5C", 2, K::KindTrail},
-        {"\x97\x5C", 0, K::KindSingle}, {"\x97\x5C", 3, K::KindSingle},
-        {std::string("\x81\0b", 3), 2, K::KindSingle}, {"\x81\x81\x5C", 2, K::KindTrail},
-        {"\x81\x81\x5C", 3, K::KindSingle}, {"\x81\x81\x81\x5C", 3, K::KindLead}};
+        {"\x97\x5C", 3, K::KindSingle}, {std::string_view("\x81\0b", 3), 2, K::KindSingle},
+        {std::string_view("\x81\x97\x5C").substr(1), 0, K::KindSingle},  // a lead byte before it
+        {"\x81\x81\x5C", 2, K::KindTrail}, {"\x81\x81\x5C", 3, K::KindSingle},
+        {"\x81\x81\x81\x5C", 3, K::KindLead}};
     // clang-format on
     const LeadByteSet japanese = JapaneseLeadBytes();
     for (const auto& c : cases) {

@@ -50,9 +50,8 @@ class ScriptedPlatform final : public Platform {
     }
     bool GetCPInfo(std::uint32_t codePage, CodePageInfo* info) override {
         std::memset(info, 0x80, sizeof *info);
-        if (Call("GetCPInfo", codePage)) return false;
         const auto found = leadBytes.find(codePage == kCodePageAnsi ? acp : codePage);
-        if (found == leadBytes.end()) return false;
+        if (Call("GetCPInfo", codePage) || found == leadBytes.end()) return false;
         std::memcpy(info->LeadByte, found->second.data(), sizeof info->LeadByte);
         return true;
     }

@@ -35,10 +35,7 @@ done
 umount "$mnt"
 ntfs-3g "$work/image" "$mnt"
 for i in 0 1 2 3; do
-  if [ "$(cat "$mnt/link-$i/marker" 2>/dev/null)" = "$i" ]; then
-    echo "ok    ${folders[$i]:0:40}: the junction leads there"
-  else
-    echo "FAIL  ${folders[$i]:0:40}: leads to '$(readlink "$mnt/link-$i")'"; failed=1
-  fi
+  [ "$(cat "$mnt/link-$i/marker" 2>/dev/null)" = "$i" ] && echo "ok    ${folders[$i]:0:40}: leads there" ||
+    { echo "FAIL  ${folders[$i]:0:40}: leads to '$(readlink "$mnt/link-$i")'"; failed=1; }
 done
 exit $failed

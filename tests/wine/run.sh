@@ -4,11 +4,9 @@
 #   run.sh <1252 | 932> <en | ja> <tolvik_wine_check.exe> <tolvik.exe>
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-case $1-$2 in
-  1252-en) locale=(LANG=en_US.UTF-8) ;;
-  932-ja) locale=(LANG=ja_JP.UTF-8) ;;
-  932-en) locale=(LANG=en_US.UTF-8 LC_CTYPE=ja_JP.UTF-8) ;;
-esac
+# Wine takes the ANSI code page from LC_CTYPE and the thread locale from LANG.
+locale=(LANG=$([ "$2" = ja ] && echo ja_JP || echo en_US).UTF-8
+  LC_CTYPE=$([ "$1" = 932 ] && echo ja_JP || echo en_US).UTF-8)
 export WINEPREFIX=${TOLVIK_WINEPREFIX:-$root/build/wineprefix}
 scratch=$(mktemp -d /tmp/tolvik-wine.XXXXXX)
 # A Wine server left from another display would show the boxes there.
@@ -16,5 +14,5 @@ stop() { /usr/lib/wine/wineserver -k 2>/dev/null || true; /usr/lib/wine/wineserv
 trap 'stop; rm -rf "$scratch"' EXIT
 stop
 cd "$scratch"
-env -u LC_ALL -u LC_CTYPE "${locale[@]}" xvfb-run -a -s '-screen 0 1024x768x24 -nolisten tcp' \
+env -u LC_ALL "${locale[@]}" xvfb-run -a -s '-screen 0 1024x768x24 -nolisten tcp' \
   "$root/cmake/wine-run.sh" "$3" "Z:${4//\//\\}" "$1" "$2"
