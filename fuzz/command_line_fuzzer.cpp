@@ -51,8 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (unsigned byte = 0x81; byte <= 0xFC; ++byte) {
         if (byte <= 0x9F || byte >= 0xE0) japanese.Mark(byte);
     }
-    for (const tolvik::LeadByteSet& leadBytes : {japanese, tolvik::LeadByteSet()}) {
-        const std::vector<std::string> tokens = ReferenceTokens(view, !leadBytes.Empty());
+    for (const bool dbcs : {true, false}) {
+        const tolvik::LeadByteSet leadBytes = dbcs ? japanese : tolvik::LeadByteSet();
+        const std::vector<std::string> tokens = ReferenceTokens(view, dbcs);
         const char* position = view.data();
         for (std::size_t n = 0; n <= tokens.size(); ++n) {
             const tolvik::SplitArgument split = tolvik::NextArgument(leadBytes, position);

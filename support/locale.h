@@ -20,11 +20,6 @@ class LeadByteSet {
   public:
     bool Has(char byte) const { return flags_[static_cast<unsigned char>(byte)]; }
     void Mark(unsigned value) { flags_[value & 0xFFu] = true; }
-    bool Empty() const {
-        for (bool flag : flags_)
-            if (flag) return false;
-        return true;
-    }
 
   private:
     bool flags_[256] = {};
