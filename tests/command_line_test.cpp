@@ -197,7 +197,8 @@ TEST(Text, OwnedTexts) {
     AnsiText moved = AnsiText::Of("x"), taken = std::move(moved);
     EXPECT_TRUE(moved.empty());
     moved = std::move(taken);
-    EXPECT_TRUE(taken.empty() && moved.view() == "x" && AnsiText().c_str()[0] == '\0');
+    EXPECT_TRUE(taken.empty() && moved.view() == "x" && AnsiText().c_str()[0] == '\0' &&
+                Concat<char>({"a", ""}).view() == "a");
     // Out of memory, or a length no memory could hold: the process ends at once.
     EXPECT_EXIT(AnsiText::OfLength(~std::size_t{0} / 4), ::testing::ExitedWithCode(3), "");
     EXPECT_EXIT(AnsiText::OfLength(~std::size_t{0}), ::testing::ExitedWithCode(3), "");
