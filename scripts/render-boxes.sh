@@ -10,13 +10,14 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$(pwd)
 
-bash scripts/install-deps.sh imagemagick fonts-ipafont-gothic
-cmake --preset windows-x64 >/dev/null
-cmake --build --preset windows-x64 --target tolvik >/dev/null
 # On a virtual display of its own, in a prefix of its own made under the
 # Japanese locale, so that Wine maps the Japanese fonts.
-[ -n "${TOLVIK_PICTURES:-}" ] ||
+if [ -z "${TOLVIK_PICTURES:-}" ]; then
+  bash scripts/install-deps.sh imagemagick fonts-ipafont-gothic
+  cmake --preset windows-x64 >/dev/null
+  cmake --build --preset windows-x64 --target tolvik >/dev/null
   exec env TOLVIK_PICTURES=1 xvfb-run -a -s '-screen 0 1024x768x24 -nolisten tcp' bash "$0"
+fi
 export TOLVIK_WINEPREFIX=$root/build/pictures-wineprefix LANG=ja_JP.UTF-8 LC_ALL=
 export WINEPREFIX=$TOLVIK_WINEPREFIX
 wineserver=/usr/lib/wine/wineserver
