@@ -7,6 +7,7 @@
 #include "platform/win32_platform.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    tolvik::LoadDllsFromSystemFolderOnly();
     tolvik::Win32Platform platform;
     tolvik::RunLinkMaker(platform);
     // The same status after the usage note, a success and a failure.

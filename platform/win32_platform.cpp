@@ -111,9 +111,12 @@ bool Win32Platform::RemoveDirectoryW(const char16_t* path) {
 
 int Win32Platform::MessageBoxA(void* owner, const char* text, const char* caption,
                                std::uint32_t type) {
-    // USER32 is one of the system's known DLLs, so it can only come from the
-    // system folder. It stays loaded until the process ends.
-    HMODULE user32 = ::LoadLibraryA("user32.dll");
+    // USER32 and what it loads in turn come from the system folder alone.
+    // Where Windows lacks the search flags it refuses them, and USER32, a
+    // known DLL, comes from the system folder by its bare name anyway. It
+    // stays loaded until the process ends.
+    HMODULE user32 = ::LoadLibraryExA("user32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (user32 == nullptr) user32 = ::LoadLibraryA("user32.dll");
     if (user32 == nullptr) return 0;
     FARPROC found = ::GetProcAddress(user32, "MessageBoxA");
     if (found == nullptr) return 0;
@@ -121,6 +124,18 @@ int Win32Platform::MessageBoxA(void* owner, const char* text, const char* captio
     MessageBoxAFunction messageBox = nullptr;
     std::memcpy(&messageBox, &found, sizeof messageBox);
     return messageBox(static_cast<HWND>(owner), text, caption, type);
+}
+
+void LoadDllsFromSystemFolderOnly() {
+    // Found at run time: Windows Vista, and 7 without KB2533623, lack it and
+    // keep their own search order.
+    FARPROC found =
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
+    if (found == nullptr) return;
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    SetDefaultDllDirectoriesFunction setDefault = nullptr;
+    std::memcpy(&setDefault, &found, sizeof setDefault);
+    setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 }  // namespace tolvik

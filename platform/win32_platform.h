@@ -36,4 +36,9 @@ class Win32Platform : public Platform {
                     std::uint32_t type) override;
 };
 
+// From here on, every DLL the process loads, and every DLL those load, comes
+// from the system folder: none from the program's own folder, where a planted
+// imm32.dll or version.dll would otherwise be loaded with the first box.
+void LoadDllsFromSystemFolderOnly();
+
 }  // namespace tolvik

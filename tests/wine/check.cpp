@@ -1,9 +1,10 @@
 // The real program under wine64, as a user meets it, in the locale this check
 // was started in: each box read back (caption, text and icon) and closed,
 // hard links made for real, a refused junction taken back, exit status 0,
-// and the program's step through a command line equal to CharNextA's.
+// no DLL loaded from the program's own folder, and the program's step through
+// a command line equal to CharNextA's.
 //
-//   tolvik_wine_check <tolvik.exe> <ANSI code page> <ja | en>   (in an empty folder)
+//   tolvik_wine_check <tolvik.exe> <ANSI code page> <ja | en> <planted.dll>   (in an empty folder)
 #include <windows.h>
 
 #include <cstdio>
@@ -152,20 +153,25 @@ int main(int, char** argv) {
     CreateDirectoryA("folder", nullptr), CreateDirectoryA(dir.c_str(), nullptr);
     Links("a.txt", OPEN_ALWAYS), Links("old.txt", OPEN_ALWAYS);
     Links(dir + "\\" + other + ".txt", OPEN_ALWAYS);
-    CopyFileA(tolvik.c_str(), "maker.exe", TRUE);
+    // A copy in a downloads folder, beside DLLs planted under system names.
+    CreateDirectoryA("downloads", nullptr);
+    CopyFileA(tolvik.c_str(), "downloads\\maker.exe", TRUE);
+    for (const char* planted : {"downloads\\imm32.dll", "downloads\\version.dll"}) {
+        CopyFileA(argv[4], planted, TRUE);
+    }
     if (dbcs) CopyFileA(tolvik.c_str(), yotei.c_str(), TRUE);
 
     const struct {
         std::string exe, commandLine, boxes;
         std::string path;  // afterwards, it has this many names (0: none)
         DWORD links;
-    } cases[] = {{"maker.exe", "other.exe only", UsageNote("maker.exe"), "", 0},
+    } cases[] = {{"downloads\\maker.exe", "other.exe only", UsageNote("maker.exe"), "", 0},
                  {dbcs ? yotei : "", "x", UsageNote(language == "ja" ? yotei : ".exe"), "", 0},
                  {tolvik, "t \"" + here + "\\a.txt\" \"" + here + "\\b c.txt\"", "", "b c.txt", 2},
                  {tolvik, "t a.txt link.txt", "", "link.txt", 3},  // a third name, relative to here
                  {tolvik, "t " + dir + "\\" + other + ".txt " + dir + "\\" + other + other, "",
                   dir + "\\" + other + other, 2},
-                 {tolvik, "t " + dir + "\\none " + dir + "\\new",
+                 {"downloads\\maker.exe", "t " + dir + "\\none " + dir + "\\new",
                   ErrorBox(dir + "\\none", dir + "\\new"), dir + "\\new", 0},
                  {tolvik, "t a.txt old.txt", ErrorBox("a.txt", "old.txt"), "old.txt", 1},
                  // This Wine refuses every junction, so the directory made for it goes again.
@@ -176,6 +182,7 @@ int main(int, char** argv) {
         Check(seen == c.boxes + "exit 0", c.commandLine + ": " + seen);
         if (!c.path.empty()) Check(Links(c.path) == c.links, c.commandLine + ": " + c.path);
     }
+    Check(Links("planted.txt") == 0, "a DLL beside the program was loaded");
     std::printf("%d failed\n", failures);
     return failures == 0 ? 0 : 1;
 }
