@@ -15,22 +15,30 @@ WideText ToWide(Platform& platform, std::string_view text) {
         platform.MultiByteToWideChar(kCodePageAnsi, 0, text.data(), length, nullptr, 0);
     if (units <= 0) return WideText();
     WideText wide = WideText::OfLength(static_cast<std::size_t>(units));
+    // The size asked for first is enough; what is written may be less.
     const int written =
         platform.MultiByteToWideChar(kCodePageAnsi, 0, text.data(), length, wide.data(), units);
-    if (written != units) return WideText();
-    return wide;
+    if (written <= 0) return WideText();
+    return WideText::Of(WideText::View(wide.c_str(), static_cast<std::size_t>(written)));
 }
 
 // The full path of `path` as Windows resolves it against the current
-// directory and drive; empty when it cannot be had.
+// directory and drive; empty when it cannot be had. An answer below the
+// buffer's size is the length written. Any other answer is the size needed:
+// Windows may size a path before shortening its . and .. parts, and the
+// current directory may change between two calls, so it is asked again, a
+// few times at most.
 WideText FullPath(Platform& platform, const WideText& path) {
-    if (path.empty()) return WideText();
-    const std::uint32_t needed = platform.GetFullPathNameW(path.c_str(), 0, nullptr);
-    if (needed <= 1) return WideText();
-    WideText full = WideText::OfLength(needed - 1);
-    const std::uint32_t written = platform.GetFullPathNameW(path.c_str(), needed, full.data());
-    if (written != needed - 1) return WideText();
-    return full;
+    WideText buffer;
+    std::uint32_t size = 0;
+    for (int call = 0; call < 4 && !path.empty(); ++call) {
+        const std::uint32_t answer = platform.GetFullPathNameW(path.c_str(), size, buffer.data());
+        if (answer == 0) break;
+        if (answer < size) return WideText::Of(WideText::View(buffer.c_str(), answer));
+        size = answer;
+        buffer = WideText::OfLength(size);
+    }
+    return WideText();
 }
 
 // A target as typed (data, C:data, ..\data) would be stored as it stands and

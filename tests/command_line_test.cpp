@@ -55,13 +55,17 @@ TEST(CommandLine, SplitsIntoArguments) {
 }
 
 TEST(CommandLine, ArgumentZeroIsTheExecutablesPath) {
-    using Row = std::tuple<std::string, std::size_t, std::string>;  // path, failing call, text
+    // The path, the failing call, cut as Windows XP cuts it, the text.
+    using Row = std::tuple<std::string, std::size_t, bool, std::string>;
     const std::string path = "C:\\tools\\tolvik.exe", longPath = "C:\\" + std::string(300, 'x');
-    for (const auto& [module, failing, expected] :  // cut to the 261-byte buffer
-         {Row{path, 9, path}, Row{path, 0, ""}, Row{longPath, 9, longPath.substr(0, 260)}}) {
+    for (const auto& [module, failing, xp, expected] :  // cut at the 261-byte buffer
+         {Row{path, 9, false, path}, Row{path, 0, false, ""},
+          Row{longPath, 9, false, longPath.substr(0, 260)},
+          Row{longPath, 9, true, longPath.substr(0, 261)}}) {
         ScriptedPlatform platform;
         platform.moduleFileName = module;
         platform.failingCall = failing;
+        platform.cutAsXp = xp;
         EXPECT_EQ(ArgumentAt(platform, 0).view(), expected);
     }
 }

@@ -1,7 +1,9 @@
 // A scripted Windows: canned answers, a log of every call that can fail with
 // its arguments (numbers in hex), and one call made to fail by its place in
-// that log. A failing call scribbles on what it was handed, as a half-done
-// call may, so that whatever reads it anyway is caught.
+// that log. It answers as Windows documents each call, not as kindly as Wine
+// does (platform/windows-contracts.md): a failing call scribbles on what it
+// was handed, as a half-done call may, sizes may be larger than needed, and a
+// buffer may hold more than the answer says.
 #pragma once
 
 #include <algorithm>
@@ -28,6 +30,9 @@ class ScriptedPlatform final : public Platform {
         {932, {0x81, 0x9F, 0xE0, 0xFC}}, {1252, {}}, {1251, {}}};
     std::uint32_t attributes = 0x20;        // what GetFileAttributesA says of every path
     std::u16string fullPath = u"C:\\data";  // what GetFullPathNameW makes of every path
+    std::uint32_t sizeSlack = 0;            // a size answer this much larger, as for C:\x\..\data
+    int growths = 0;       // size answers after which the current directory changes
+    bool cutAsXp = false;  // a path cut at the buffer without terminator, as Windows XP answers
     std::size_t failingCall = ~std::size_t{0};
     Log log;
     std::vector<unsigned char> request;  // what DeviceIoControl was given
@@ -38,15 +43,20 @@ class ScriptedPlatform final : public Platform {
     std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t size) override {
         std::memset(buffer, 'x', size);
         if (Call("GetModuleFileNameA", size)) return 0;
-        std::strncpy(buffer, moduleFileName.c_str(), size - 1)[size - 1] = '\0';
-        // Cut short, it answers the buffer's size, as Windows does since Vista.
-        return std::min(static_cast<std::uint32_t>(moduleFileName.size()), size);
+        const auto length = static_cast<std::uint32_t>(moduleFileName.size());
+        std::memcpy(buffer, moduleFileName.c_str(), std::min(length + 1, size));
+        // Cut short, it answers the buffer's size, and since Vista its last
+        // byte is the terminator; Windows XP leaves the terminator out.
+        if (length >= size && !cutAsXp) buffer[size - 1] = '\0';
+        return std::min(length, size);
     }
     int GetLocaleInfoA(std::uint32_t locale, std::uint32_t type, char* buffer, int size) override {
-        std::strncpy(buffer, "1251", static_cast<std::size_t>(size));
+        std::memset(buffer, '7', static_cast<std::size_t>(size));
         if (Call("GetLocaleInfoA", locale, type, size) || !codePageText.count(locale)) return 0;
-        std::strncpy(buffer, codePageText[locale].c_str(), static_cast<std::size_t>(size));
-        return static_cast<int>(codePageText[locale].size() + 1);
+        const std::string& text = codePageText[locale];
+        if (text.size() >= static_cast<std::size_t>(size)) return 0;  // the buffer is too small
+        std::memcpy(buffer, text.c_str(), text.size() + 1);
+        return static_cast<int>(text.size() + 1);  // the terminator counted
     }
     bool GetCPInfo(std::uint32_t codePage, CodePageInfo* info) override {
         std::memset(info, 0x80, sizeof *info);
@@ -55,21 +65,29 @@ class ScriptedPlatform final : public Platform {
         std::memcpy(info->LeadByte, found->second.data(), sizeof info->LeadByte);
         return true;
     }
-    // Byte for unit: enough for paths that pass through unchanged.
+    // Byte for unit, and no terminator for a text counted without one.
     int MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags, const char* text,
                             int length, char16_t* wide, int size) override {
         const std::string ansi(text, static_cast<std::size_t>(length));
+        if (size != 0) std::fill(wide, wide + size, u'?');
         if (Call("MultiByteToWideChar", codePage, flags, ansi, size)) return 0;
-        if (size != 0) std::copy(ansi.begin(), ansi.end(), wide);
+        if (size == 0) return length + static_cast<int>(sizeSlack);
+        if (size < length) return 0;  // the buffer is too small
+        std::copy(ansi.begin(), ansi.end(), wide);
         return length;
     }
+    // The size answer counts the terminator, the length written does not.
     std::uint32_t GetFullPathNameW(const char16_t* path, std::uint32_t size,
                                    char16_t* buffer) override {
+        std::fill(buffer, buffer + size, u'?');
         if (Call("GetFullPathNameW", path, size)) return 0;
         const auto length = static_cast<std::uint32_t>(fullPath.size());
-        if (size <= length) return length + 1;
-        std::memcpy(buffer, fullPath.c_str(), (length + 1) * sizeof(char16_t));
-        return length;
+        if (size > length) {
+            std::memcpy(buffer, fullPath.c_str(), (length + 1) * sizeof(char16_t));
+            return length;
+        }
+        if (growths-- > 0) fullPath += u'x';
+        return length + 1 + sizeSlack;
     }
     std::uint32_t GetFileAttributesA(const char* path) override {
         return Call("GetFileAttributesA", path) ? kInvalidFileAttributes : attributes;

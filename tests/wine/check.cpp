@@ -1,5 +1,5 @@
 // The real program under wine64, as a user meets it, in the locale this check
-// was started in: each box read back (caption, text and icon) and closed,
+// was started in: each box read back (caption and text) and closed,
 // hard links made for real, a refused junction taken back, exit status 0,
 // no DLL loaded from the program's own folder, and the program's step through
 // a command line equal to CharNextA's.
@@ -22,15 +22,15 @@ void Check(bool ok, const std::string& what) {
 }
 
 // The boxes as this check reports them, byte for byte in code page 932.
-std::string Box(const std::string& caption, const std::string& text, const char* icon) {
-    return "box " + caption + "\n" + text + "\n" + icon + "\n";
+std::string Box(const std::string& caption, const std::string& text) {
+    return "box " + caption + "\n" + text + "\n";
 }
 std::string UsageNote(const std::string& name) {
     // ジャンクション 又は ハードリンクの作成 / 【書式】name [src] [dst]
     return Box(
         "\x83\x57\x83\x83\x83\x93\x83\x4E\x83\x56\x83\x87\x83\x93\x20\x96\x94\x82\xCD\x20"
         "\x83\x6E\x81\x5B\x83\x68\x83\x8A\x83\x93\x83\x4E\x82\xCC\x8D\xEC\x90\xAC",
-        "\x81\x79\x8F\x91\x8E\xAE\x81\x7A" + name + " [src] [dst]", "asterisk");
+        "\x81\x79\x8F\x91\x8E\xAE\x81\x7A" + name + " [src] [dst]");
 }
 std::string ErrorBox(const std::string& src, const std::string& dst) {
     // 無念 / 作成できませんでした. / (empty line) / 元：src / 先：dst
@@ -38,38 +38,7 @@ std::string ErrorBox(const std::string& src, const std::string& dst) {
         "\x96\xB3\x94\x4F",
         "\x8D\xEC\x90\xAC\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x2E"
         "\r\n\r\n\x8C\xB3\x81\x46" +
-            src + "\r\n\x90\xE6\x81\x46" + dst,
-        "hand");
-}
-
-// Icon handles of another process mean nothing here: the pixels under the
-// box's icon are compared with each standard icon drawn on the same ground.
-std::string IconOf(HWND box) {
-    RECT at{};
-    GetWindowRect(GetDlgItem(box, 0x440), &at);  // the icon control (stc1)
-    const int width = at.right - at.left, height = at.bottom - at.top;
-    HDC screen = GetDC(nullptr);
-    HDC shown = CreateCompatibleDC(screen), drawn = CreateCompatibleDC(screen);
-    SelectObject(shown, CreateCompatibleBitmap(screen, width, height));
-    SelectObject(drawn, CreateCompatibleBitmap(screen, width, height));
-    BitBlt(shown, 0, 0, width, height, screen, at.left, at.top, SRCCOPY);
-    ReleaseDC(nullptr, screen);
-    std::string name = "unknown";
-    for (const auto& [icon, label] :
-         {std::pair{IDI_HAND, "hand"}, std::pair{IDI_ASTERISK, "asterisk"}}) {
-        HBRUSH ground = CreateSolidBrush(GetPixel(shown, 0, 0));
-        const RECT all{0, 0, width, height};
-        FillRect(drawn, &all, ground);
-        DeleteObject(ground);
-        DrawIconEx(drawn, 0, 0, LoadIconA(nullptr, icon), 0, 0, 0, nullptr, DI_NORMAL);
-        bool same = true;
-        for (int i = 0; same && i < width * height; ++i) {
-            same = GetPixel(shown, i % width, i / width) == GetPixel(drawn, i % width, i / width);
-        }
-        if (same) name = label;
-    }
-    DeleteDC(shown), DeleteDC(drawn);
-    return name;
+            src + "\r\n\x90\xE6\x81\x46" + dst);
 }
 
 // A visible message box of the process, other than the one seen last.
@@ -104,11 +73,7 @@ std::string Run(const std::string& exe, std::string commandLine) {
         char caption[256] = {}, text[4096] = {};
         GetWindowTextA(box, caption, sizeof caption);
         GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-        std::string icon = "unknown";
-        for (int tries = 0; tries < 100 && icon == "unknown"; ++tries, Sleep(20)) {
-            icon = IconOf(box);  // once it is painted
-        }
-        seen += Box(caption, text, icon.c_str());
+        seen += Box(caption, text);
         PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
     DWORD status = 0;
