@@ -191,10 +191,6 @@ TEST(DisplayName, FileNamePart) {
         EXPECT_EQ(FileNamePart(japanese, c.path).view(), c.japanese) << c.path;
         EXPECT_EQ(FileNamePart(LeadByteSet(), c.path).view(), c.english) << c.path;
     }
-    EXPECT_EQ(LastDelimiterPosition(japanese, "\x81",
-                                    "a\x81"
-                                    "b"),
-              2);  // a lead byte counts
 }
 
 TEST(Text, OwnedTexts) {
