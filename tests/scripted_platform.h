@@ -54,7 +54,6 @@ class ScriptedPlatform final : public Platform {
         std::memset(buffer, '7', static_cast<std::size_t>(size));
         if (Call("GetLocaleInfoA", locale, type, size) || !codePageText.count(locale)) return 0;
         const std::string& text = codePageText[locale];
-        if (text.size() >= static_cast<std::size_t>(size)) return 0;  // the buffer is too small
         std::memcpy(buffer, text.c_str(), text.size() + 1);
         return static_cast<int>(text.size() + 1);  // the terminator counted
     }
@@ -72,7 +71,6 @@ class ScriptedPlatform final : public Platform {
         if (size != 0) std::fill(wide, wide + size, u'?');
         if (Call("MultiByteToWideChar", codePage, flags, ansi, size)) return 0;
         if (size == 0) return length + static_cast<int>(sizeSlack);
-        if (size < length) return 0;  // the buffer is too small
         std::copy(ansi.begin(), ansi.end(), wide);
         return length;
     }
@@ -103,7 +101,8 @@ class ScriptedPlatform final : public Platform {
                        Handle templateFile) override {
         const bool fails =
             Call("CreateFileW", path, access, share, security, disposition, flags, templateFile);
-        return fails ? kInvalidHandleValue : reinterpret_cast<Handle>(0x10);
+        // INVALID_HANDLE_VALUE, not null, on failure.
+        return reinterpret_cast<Handle>(fails ? std::intptr_t{-1} : 0x10);
     }
     bool DeviceIoControl(Handle device, std::uint32_t code, const void* in, std::uint32_t inSize,
                          void* out, std::uint32_t outSize, std::uint32_t* returned,

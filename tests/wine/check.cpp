@@ -22,23 +22,20 @@ void Check(bool ok, const std::string& what) {
 }
 
 // The boxes as this check reports them, byte for byte in code page 932.
-std::string Box(const std::string& caption, const std::string& text) {
-    return "box " + caption + "\n" + text + "\n";
-}
 std::string UsageNote(const std::string& name) {
     // ジャンクション 又は ハードリンクの作成 / 【書式】name [src] [dst]
-    return Box(
-        "\x83\x57\x83\x83\x83\x93\x83\x4E\x83\x56\x83\x87\x83\x93\x20\x96\x94\x82\xCD\x20"
-        "\x83\x6E\x81\x5B\x83\x68\x83\x8A\x83\x93\x83\x4E\x82\xCC\x8D\xEC\x90\xAC",
-        "\x81\x79\x8F\x91\x8E\xAE\x81\x7A" + name + " [src] [dst]");
+    return "box "
+           "\x83\x57\x83\x83\x83\x93\x83\x4E\x83\x56\x83\x87\x83\x93\x20\x96\x94\x82\xCD\x20"
+           "\x83\x6E\x81\x5B\x83\x68\x83\x8A\x83\x93\x83\x4E\x82\xCC\x8D\xEC\x90\xAC"
+           "\n\x81\x79\x8F\x91\x8E\xAE\x81\x7A" +
+           name + " [src] [dst]\n";
 }
 std::string ErrorBox(const std::string& src, const std::string& dst) {
     // 無念 / 作成できませんでした. / (empty line) / 元：src / 先：dst
-    return Box(
-        "\x96\xB3\x94\x4F",
-        "\x8D\xEC\x90\xAC\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x2E"
-        "\r\n\r\n\x8C\xB3\x81\x46" +
-            src + "\r\n\x90\xE6\x81\x46" + dst);
+    return "box \x96\xB3\x94\x4F\n"
+           "\x8D\xEC\x90\xAC\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x2E"
+           "\r\n\r\n\x8C\xB3\x81\x46" +
+           src + "\r\n\x90\xE6\x81\x46" + dst + "\n";
 }
 
 // A visible message box of the process, other than the one seen last.
@@ -73,7 +70,7 @@ std::string Run(const std::string& exe, std::string commandLine) {
         char caption[256] = {}, text[4096] = {};
         GetWindowTextA(box, caption, sizeof caption);
         GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-        seen += Box(caption, text);
+        seen += "box " + std::string(caption) + "\n" + text + "\n";
         PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
     DWORD status = 0;
@@ -121,9 +118,8 @@ int main(int, char** argv) {
     // A copy in a downloads folder, beside DLLs planted under system names.
     CreateDirectoryA("downloads", nullptr);
     CopyFileA(tolvik.c_str(), "downloads\\maker.exe", TRUE);
-    for (const char* planted : {"downloads\\imm32.dll", "downloads\\version.dll"}) {
-        CopyFileA(argv[4], planted, TRUE);
-    }
+    CopyFileA(argv[4], "downloads\\imm32.dll", TRUE),
+        CopyFileA(argv[4], "downloads\\version.dll", TRUE);
     if (dbcs) CopyFileA(tolvik.c_str(), yotei.c_str(), TRUE);
 
     const struct {
