@@ -54,6 +54,7 @@ class ScriptedPlatform final : public Platform {
         std::memset(buffer, '7', static_cast<std::size_t>(size));
         if (Call("GetLocaleInfoA", locale, type, size) || !codePageText.count(locale)) return 0;
         const std::string& text = codePageText[locale];
+        if (text.size() >= static_cast<std::size_t>(size)) return 0;  // the buffer is too small
         std::memcpy(buffer, text.c_str(), text.size() + 1);
         return static_cast<int>(text.size() + 1);  // the terminator counted
     }
@@ -71,6 +72,7 @@ class ScriptedPlatform final : public Platform {
         if (size != 0) std::fill(wide, wide + size, u'?');
         if (Call("MultiByteToWideChar", codePage, flags, ansi, size)) return 0;
         if (size == 0) return length + static_cast<int>(sizeSlack);
+        if (size < length) return 0;  // the buffer is too small
         std::copy(ansi.begin(), ansi.end(), wide);
         return length;
     }
