@@ -12,6 +12,7 @@ packages=(
   # both Debian's default version, so that they match on every release.
   clang libclang-rt-dev
   ntfs-3g attr              # the ntfs test: mkntfs, ntfs-3g, setfattr and getfattr
+  zip                       # the release archive
   "$@"
 )
 
