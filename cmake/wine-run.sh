@@ -7,9 +7,15 @@ export WINEPREFIX=${TOLVIK_WINEPREFIX:-$here/build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 wine=${TOLVIK_WINE:-/usr/lib/wine/wine64}
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+# A program that crashes ends at once, its exit status the exception's code,
+# and Wine names the fault on stderr: its debugger is kept from showing a crash
+# dialog that nobody here would close. Only X11 is asked for a display: Wine 10
+# would try Wayland too where there is none, and say so on stderr.
+if ! grep -qs '"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg"; then
   mkdir -p "$WINEPREFIX"
-  "$wine" wineboot --init >/dev/null 2>&1 || true
+  [ -f "$WINEPREFIX/system.reg" ] || "$wine" wineboot --init >/dev/null 2>&1 || true
+  "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1 || true
+  "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
   /usr/lib/wine/wineserver -w || true
 fi
 exec "$wine" "$@"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what building and testing tolvik needs on Debian 12 or Ubuntu, as
+# Installs what building and testing tolvik needs on Debian 12 or 13, as
 # root, and skips what is already there. Safe to run again. Further packages
 # that one script needs (the pictures, the benchmark) are named as arguments.
 set -euo pipefail
@@ -8,8 +8,11 @@ packages=(
   cmake ninja-build g++ googletest libgtest-dev clang-format
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine64 xvfb xauth locales
-  clang libclang-rt-14-dev  # the asan and fuzz presets: sanitizer and libFuzzer runtimes
+  # The asan and fuzz presets: clang with its sanitizer and libFuzzer runtimes,
+  # both Debian's default version, so that they match on every release.
+  clang libclang-rt-dev
   ntfs-3g attr              # the ntfs test: mkntfs, ntfs-3g, setfattr and getfattr
+  zip                       # the release archive
   "$@"
 )
 

@@ -13,7 +13,7 @@ root=$(pwd)
 # On a virtual display of its own, in a prefix of its own made under the
 # Japanese locale, so that Wine maps the Japanese fonts.
 if [ -z "${TOLVIK_PICTURES:-}" ]; then
-  bash scripts/install-deps.sh imagemagick fonts-ipafont-gothic
+  bash scripts/install-deps.sh imagemagick fonts-ipafont-gothic fonts-wine
   cmake --preset windows-x64 >/dev/null
   cmake --build --preset windows-x64 --target tolvik >/dev/null
   exec env TOLVIK_PICTURES=1 xvfb-run -a -s '-screen 0 1024x768x24 -nolisten tcp' bash "$0"
@@ -24,6 +24,10 @@ wineserver=/usr/lib/wine/wineserver
 trap '$wineserver -k 2>/dev/null' EXIT
 # Unmanaged windows draw their own frame, as on Windows, and go at once.
 cmake/wine-run.sh reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# The frame's close button is a glyph of Marlett, Wine's own copy of which
+# Debian ships in fonts-wine; Wine looks for it only in the prefix's Fonts
+# folder, and without it draws the glyph's letter, an "r".
+cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 
 # picture <png> [arguments]: the box the program shows for them, cut out of
 # the otherwise empty screen.

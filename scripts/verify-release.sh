@@ -1,30 +1,39 @@
 #!/usr/bin/env bash
 # Builds the current commit twice, in two fresh clones at different paths, one
-# after the other, under other time zones and umasks, and compares the 32- and
-# 64-bit programs and the release ZIP byte for byte. Prints the SHA-256 of
-# each from both builds and fails on any difference.
+# after the other: as root under UTC with umask 022, then as the ordinary user
+# nobody under Japan's time with umask 077. Compares the 32- and 64-bit
+# programs and the release ZIP byte for byte, prints the SHA-256 of each from
+# both builds beside the toolchain that made them, and fails on any difference.
+# As root:
 #   bash scripts/verify-release.sh
 set -euo pipefail
+[ "$(id -u)" = 0 ] || { echo "Run it as root: the second build switches to the user nobody." >&2; exit 2; }
 source=$(git -C "$(dirname "$0")/.." rev-parse --show-toplevel)
 scratch=$(mktemp -d /tmp/tolvik-verify.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
+chmod 755 "$scratch"
 
-build() {  # <folder> <time zone> <umask>
-  git -c advice.detachedHead=false clone -q --no-hardlinks "$source" "$1"
-  cd "$1"
-  export TZ=$2
-  umask "$3"
-  for preset in windows-x86 windows-x64; do
+steps='for preset in windows-x86 windows-x64; do
     nice -n 10 cmake --preset $preset >/dev/null
     nice -n 10 cmake --build --preset $preset --target tolvik >/dev/null
   done
-  nice -n 10 cmake --build --preset windows-x86 --target package >/dev/null
+  nice -n 10 cmake --build --preset windows-x86 --target package >/dev/null'
+build() {  # <folder> <time zone> <umask> [how to become the builder]
+  local folder=$1 zone=$2 mask=$3
+  shift 3
+  (umask "$mask" && git -c advice.detachedHead=false clone -q --no-hardlinks "$source" "$folder")
+  [ $# = 0 ] || chown -R nobody:nogroup "$folder"
+  (cd "$folder" && umask "$mask" && env TZ="$zone" HOME="$folder" "$@" bash -c "$steps")
+  echo "$(basename "$folder"): built by $(stat -c %U "$folder/build/windows-x86/tolvik.exe"), TZ=$zone, umask $mask, in $folder"
 }
 
-echo "commit $(git -C "$source" rev-parse HEAD), built in $scratch/first and .../second-build"
-(build "$scratch/first" UTC0 022)
+echo "commit $(git -C "$source" log -1 --format='%H, time %ct (%cd)' --date=iso-strict-local)"
+echo "toolchain (Debian $(cat /etc/debian_version)):"
+dpkg-query -W -f='  ${Package} ${Version}\n' g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
+  binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 zip
+build "$scratch/first" UTC0 022
 sleep 1
-(build "$scratch/second-build" JST-9 077)
+build "$scratch/second-build" JST-9 077 setpriv --reuid=nobody --regid=nogroup --clear-groups
 
 cd "$scratch/first"
 status=0
