@@ -31,6 +31,15 @@ wchar_t* Wide(char16_t* text) {
     return reinterpret_cast<wchar_t*>(text);
 }
 
+// A function of a loaded DLL, found by name at run time; null when it has none.
+template <typename Function>
+Function Find(HMODULE module, const char* name) {
+    Function function = nullptr;
+    FARPROC found = ::GetProcAddress(module, name);
+    if (found != nullptr) std::memcpy(&function, &found, sizeof function);
+    return function;
+}
+
 }  // namespace
 
 const char* Win32Platform::GetCommandLineA() {
@@ -118,24 +127,16 @@ int Win32Platform::MessageBoxA(void* owner, const char* text, const char* captio
     HMODULE user32 = ::LoadLibraryExA("user32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (user32 == nullptr) user32 = ::LoadLibraryA("user32.dll");
     if (user32 == nullptr) return 0;
-    FARPROC found = ::GetProcAddress(user32, "MessageBoxA");
-    if (found == nullptr) return 0;
-    using MessageBoxAFunction = int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT);
-    MessageBoxAFunction messageBox = nullptr;
-    std::memcpy(&messageBox, &found, sizeof messageBox);
-    return messageBox(static_cast<HWND>(owner), text, caption, type);
+    const auto messageBox = Find<int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT)>(user32, "MessageBoxA");
+    return messageBox == nullptr ? 0 : messageBox(static_cast<HWND>(owner), text, caption, type);
 }
 
 void LoadDllsFromSystemFolderOnly() {
     // Found at run time: Windows Vista, and 7 without KB2533623, lack it and
     // keep their own search order.
-    FARPROC found =
-        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
-    if (found == nullptr) return;
-    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
-    SetDefaultDllDirectoriesFunction setDefault = nullptr;
-    std::memcpy(&setDefault, &found, sizeof setDefault);
-    setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    const auto setDefault =
+        Find<BOOL(WINAPI*)(DWORD)>(::GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
+    if (setDefault != nullptr) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 }  // namespace tolvik
