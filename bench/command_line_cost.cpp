@@ -15,12 +15,17 @@ class CommandLineOnly final : public tolvik::Platform {
   public:
     explicit CommandLineOnly(std::string line) : line_(std::move(line)) {}
     const char* GetCommandLineA() override { return line_.c_str(); }
+    const char16_t* GetCommandLineW() override { return u""; }
     std::uint32_t GetModuleFileNameA(char*, std::uint32_t) override { return 0; }
     std::uint32_t GetThreadLocale() override { return 0; }
     int GetLocaleInfoA(std::uint32_t, std::uint32_t, char*, int) override { return 0; }
     std::uint32_t GetACP() override { return 1252; }
     bool GetCPInfo(std::uint32_t, tolvik::CodePageInfo*) override { return false; }
     int MultiByteToWideChar(std::uint32_t, std::uint32_t, const char*, int, char16_t*,
+                            int) override {
+        return 0;
+    }
+    int WideCharToMultiByte(std::uint32_t, std::uint32_t, const char16_t*, int, char*,
                             int) override {
         return 0;
     }

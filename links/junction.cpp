@@ -3,24 +3,11 @@
 #include <cstdint>
 
 #include "links/mount_point.h"
+#include "support/conversion.h"
 #include "support/text.h"
 
 namespace tolvik {
 namespace {
-
-WideText ToWide(Platform& platform, std::string_view text) {
-    if (text.empty()) return WideText();
-    const int length = static_cast<int>(text.size());
-    const int units =
-        platform.MultiByteToWideChar(kCodePageAnsi, 0, text.data(), length, nullptr, 0);
-    if (units <= 0) return WideText();
-    WideText wide = WideText::OfLength(static_cast<std::size_t>(units));
-    // The size asked for first is enough; what is written may be less.
-    const int written =
-        platform.MultiByteToWideChar(kCodePageAnsi, 0, text.data(), length, wide.data(), units);
-    if (written <= 0) return WideText();
-    return WideText::Of(WideText::View(wide.c_str(), static_cast<std::size_t>(written)));
-}
 
 // The full path of `path` as Windows resolves it against the current
 // directory and drive; empty when it cannot be had. An answer below the
@@ -42,9 +29,14 @@ WideText FullPath(Platform& platform, const WideText& path) {
 }
 
 // A target as typed (data, C:data, ..\data) would be stored as it stands and
-// never lead anywhere, so the junction leads to the source's full path.
+// never lead anywhere, so the junction leads to the source's full path. A
+// verbatim source (\\?\C:\data.) or one in the NT form (\??\C:\data) is
+// examined by Windows exactly as written: made full, it would lose a trailing
+// dot or space, or gain a drive, and lead elsewhere.
 WideText TargetOf(Platform& platform, std::string_view src) {
-    const WideText full = FullPath(platform, ToWide(platform, src));
+    const WideText wide = ToWide(platform, src);
+    if (IsVerbatim(wide.view())) return JunctionTarget(wide.view());
+    const WideText full = FullPath(platform, wide);
     return full.empty() ? WideText() : JunctionTarget(full.view());
 }
 

@@ -55,7 +55,12 @@ bool BuildMountPointRequest(std::u16string_view target, MountPointRequest& reque
     return true;
 }
 
+bool IsVerbatim(std::u16string_view path) {
+    return StartsWith(path, kLocalDevicePrefix) || StartsWith(path, kNtPrefix);
+}
+
 WideText JunctionTarget(std::u16string_view fullPath) {
+    if (StartsWith(fullPath, kNtPrefix)) return WideText::Of(fullPath);
     if (StartsWith(fullPath, kLocalDevicePrefix) || StartsWith(fullPath, kDevicePrefix)) {
         return Concat<char16_t>({kNtPrefix, After(fullPath, kLocalDevicePrefix.size())});
     }

@@ -28,10 +28,14 @@ struct MountPointRequest {
 // print name is empty. False, with nothing to send, when the target is too long.
 bool BuildMountPointRequest(std::u16string_view target, MountPointRequest& request);
 
+// True for a path that Windows takes as written, without making it full:
+// one that starts with "\\?\" or is already in the NT form ("\??\").
+bool IsVerbatim(std::u16string_view path);
+
 // The junction's target for a full path: "\??\" before it, where the
 // path's own "\\?\" or "\\.\" gives way to it, and a share (\\server\share)
-// becomes \??\UNC\server\share. Windows can only follow a junction whose
-// target is a full path in this form.
+// becomes \??\UNC\server\share; a path in the NT form stays as it is.
+// Windows can only follow a junction whose target is a full path in this form.
 WideText JunctionTarget(std::u16string_view fullPath);
 
 }  // namespace tolvik

@@ -15,7 +15,7 @@ static_assert(sizeof(CodePageInfo) == sizeof(CPINFO), "CodePageInfo mirrors CPIN
 static_assert(offsetof(CodePageInfo, LeadByte) == offsetof(CPINFO, LeadByte), "");
 static_assert(kInvalidFileAttributes == INVALID_FILE_ATTRIBUTES, "");
 static_assert(kFileAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY, "");
-static_assert(kCodePageAnsi == CP_ACP, "");
+static_assert(kCodePageAnsi == CP_ACP && kWcNoBestFitChars == WC_NO_BEST_FIT_CHARS, "");
 static_assert(kLocaleDefaultAnsiCodePage == LOCALE_IDEFAULTANSICODEPAGE, "");
 static_assert(kGenericWrite == GENERIC_WRITE, "");
 static_assert(kFileShareRead == FILE_SHARE_READ && kFileShareWrite == FILE_SHARE_WRITE, "");
@@ -46,6 +46,10 @@ const char* Win32Platform::GetCommandLineA() {
     return ::GetCommandLineA();
 }
 
+const char16_t* Win32Platform::GetCommandLineW() {
+    return reinterpret_cast<const char16_t*>(::GetCommandLineW());
+}
+
 std::uint32_t Win32Platform::GetModuleFileNameA(char* buffer, std::uint32_t size) {
     return ::GetModuleFileNameA(nullptr, buffer, size);
 }
@@ -70,6 +74,11 @@ bool Win32Platform::GetCPInfo(std::uint32_t codePage, CodePageInfo* info) {
 int Win32Platform::MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags,
                                        const char* text, int length, char16_t* wide, int wideSize) {
     return ::MultiByteToWideChar(codePage, flags, text, length, Wide(wide), wideSize);
+}
+
+int Win32Platform::WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags,
+                                       const char16_t* wide, int length, char* text, int size) {
+    return ::WideCharToMultiByte(codePage, flags, Wide(wide), length, text, size, nullptr, nullptr);
 }
 
 std::uint32_t Win32Platform::GetFullPathNameW(const char16_t* path, std::uint32_t size,

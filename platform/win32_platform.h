@@ -10,6 +10,7 @@ namespace tolvik {
 class Win32Platform : public Platform {
   public:
     const char* GetCommandLineA() override;
+    const char16_t* GetCommandLineW() override;
     std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t size) override;
     std::uint32_t GetThreadLocale() override;
     int GetLocaleInfoA(std::uint32_t locale, std::uint32_t type, char* buffer, int size) override;
@@ -17,6 +18,8 @@ class Win32Platform : public Platform {
     bool GetCPInfo(std::uint32_t codePage, CodePageInfo* info) override;
     int MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags, const char* text,
                             int length, char16_t* wide, int wideSize) override;
+    int WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags, const char16_t* wide,
+                            int length, char* text, int size) override;
     std::uint32_t GetFullPathNameW(const char16_t* path, std::uint32_t size,
                                    char16_t* buffer) override;
 

@@ -1,6 +1,7 @@
 #include "support/arguments.h"
 
 #include <cstddef>
+#include <type_traits>
 #include <utility>
 
 namespace tolvik {
@@ -10,15 +11,28 @@ constexpr char kQuote = '"';
 // The buffer that GetModuleFileNameA fills for ArgumentAt(0).
 constexpr std::uint32_t kModuleNameBufferSize = 261;
 
-bool IsSeparator(char byte) {
-    auto value = static_cast<unsigned char>(byte);
+// Steps through a command line: by the system code page's characters in the
+// ANSI one, by units in the UTF-16 one, where neither half of a surrogate pair
+// is a separator or a quote.
+struct AnsiStep {
+    const LeadByteSet& leadBytes;
+    const char* operator()(const char* at) const { return NextCharacter(leadBytes, at); }
+};
+struct WideStep {
+    const char16_t* operator()(const char16_t* at) const { return at + 1; }
+};
+
+template <typename Unit>
+bool IsSeparator(Unit unit) {
+    const auto value = static_cast<std::make_unsigned_t<Unit>>(unit);
     return value >= 0x01 && value <= 0x20;
 }
 
-const char* SkipSeparatorsAndQuotePairs(const LeadByteSet& leadBytes, const char* position) {
+template <typename Unit, typename Step>
+const Unit* SkipSeparatorsAndQuotePairs(const Unit* position, Step step) {
     for (;;) {
         if (IsSeparator(*position)) {
-            position = NextCharacter(leadBytes, position);
+            position = step(position);
         } else if (position[0] == kQuote && position[1] == kQuote) {
             position += 2;
         } else {
@@ -27,23 +41,52 @@ const char* SkipSeparatorsAndQuotePairs(const LeadByteSet& leadBytes, const char
     }
 }
 
-// Walks one argument character by character from `position`, handing each
-// character that belongs to it to `take(first, pastLast)`, and returns where
-// it ended. Only a character's first byte is tested; the rest are taken as
-// they come.
-template <typename Take>
-const char* WalkArgument(const LeadByteSet& leadBytes, const char* position, Take take) {
+// Walks one argument character by character from `position` and returns
+// where it ended. Counts the units that belong to it in `length` and, when
+// `out` is given, copies them there. Only a character's first unit is tested;
+// the rest are taken as they come.
+template <typename Unit, typename Step>
+const Unit* WalkArgument(const Unit* position, Step step, Unit* out, std::size_t& length) {
     bool quoted = false;
-    while (*position != '\0' && (quoted || !IsSeparator(*position))) {
-        const char* next = NextCharacter(leadBytes, position);
+    length = 0;
+    while (*position != 0 && (quoted || !IsSeparator(*position))) {
+        const Unit* next = step(position);
         if (*position == kQuote) {
             quoted = !quoted;
-        } else {
-            take(position, next);
+            position = next;
         }
-        position = next;
+        for (; position != next; ++position, ++length) {
+            if (out != nullptr) out[length] = *position;
+        }
     }
     return position;
+}
+
+template <typename Unit, typename Step>
+BasicText<Unit> Split(const Unit*& position, Step step) {
+    const Unit* start = SkipSeparatorsAndQuotePairs(position, step);
+    // Measure first, so that the text is allocated once at its final length.
+    std::size_t length = 0;
+    position = WalkArgument(start, step, static_cast<Unit*>(nullptr), length);
+    BasicText<Unit> text = BasicText<Unit>::OfLength(length);
+    WalkArgument(start, step, text.data(), length);
+    return text;
+}
+
+// The index-th argument after the program's own token, splitting from
+// `position`; the empty text past the last one or below 0.
+template <typename Unit, typename Step>
+BasicText<Unit> SplitUpTo(const Unit* position, std::int32_t index, Step step) {
+    BasicText<Unit> text = Split(position, step);
+    // Counted down in 64 bits: a negative index walks to the end of the
+    // command line, and below the 32-bit minimum it would overflow.
+    std::int64_t remaining = index;
+    while (remaining != 0 && !text.empty()) {
+        --remaining;
+        text = Split(position, step);
+    }
+    // Past the last argument the text just split is the empty one.
+    return text;
 }
 
 }  // namespace
@@ -61,21 +104,8 @@ const char* NextCharacter(const LeadByteSet& leadBytes, const char* position) {
 }
 
 SplitArgument NextArgument(const LeadByteSet& leadBytes, const char* position) {
-    const char* start = SkipSeparatorsAndQuotePairs(leadBytes, position);
-
-    // Measure first, so that the text is allocated once at its final length.
-    std::size_t length = 0;
-    const char* end =
-        WalkArgument(leadBytes, start, [&length](const char* first, const char* last) {
-            length += static_cast<std::size_t>(last - first);
-        });
-
-    AnsiText text = AnsiText::OfLength(length);
-    char* out = text.data();
-    WalkArgument(leadBytes, start, [&out](const char* first, const char* last) {
-        while (first != last) *out++ = *first++;
-    });
-    return SplitArgument{std::move(text), end};
+    AnsiText text = Split(position, AnsiStep{leadBytes});
+    return SplitArgument{std::move(text), position};
 }
 
 std::int32_t ArgumentCount(Platform& platform) {
@@ -102,16 +132,11 @@ AnsiText ArgumentAt(Platform& platform, std::int32_t index) {
         return AnsiText::Of(AnsiText::View(buffer, length));
     }
     const LeadByteSet leadBytes = SystemLeadBytes(platform);
-    SplitArgument split = NextArgument(leadBytes, platform.GetCommandLineA());
-    // Counted down in 64 bits: a negative index walks to the end of the
-    // command line, and below the 32-bit minimum it would overflow.
-    std::int64_t remaining = index;
-    while (remaining != 0 && !split.text.empty()) {
-        --remaining;
-        split = NextArgument(leadBytes, split.end);
-    }
-    // Past the last argument the text just split is the empty one.
-    return std::move(split.text);
+    return SplitUpTo(platform.GetCommandLineA(), index, AnsiStep{leadBytes});
+}
+
+WideText WideArgumentAt(Platform& platform, std::int32_t index) {
+    return SplitUpTo(platform.GetCommandLineW(), index, WideStep{});
 }
 
 }  // namespace tolvik

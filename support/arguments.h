@@ -39,4 +39,9 @@ std::int32_t ArgumentCount(Platform& platform);
 // Any other index: the empty text.
 AnsiText ArgumentAt(Platform& platform, std::int32_t index);
 
+// The argument at that place (1 and up) in the UTF-16 command line that the
+// ANSI one was made from, split by the same rules; the empty text where there
+// is none.
+WideText WideArgumentAt(Platform& platform, std::int32_t index);
+
 }  // namespace tolvik

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/dispatch.h"
+#include "app/messages.h"
 #include "links/junction.h"
 #include "scripted_platform.h"
 
@@ -26,18 +27,18 @@ const Log kJunction = {"MultiByteToWideChar 0 0 C:\\data 0", "MultiByteToWideCha
 // Whole runs. A box that is not shown (MessageBoxA answers 0 when it cannot be
 // made or USER32 cannot be had) changes nothing.
 TEST(Dispatch, WholeRuns) {
-    Log junction = {"GetCPInfo 0", "GetCPInfo 0", "GetCPInfo 0", "GetFileAttributesA C:\\data"};
+    // Three splits; both paths read back as they were typed; the source examined.
+    Log junction = {"GetCPInfo 0", "GetCPInfo 0", "GetCPInfo 0", kJunction[0],
+                    kJunction[1],  kJunction[4],  kJunction[5],  "GetFileAttributesA C:\\data"};
+    Log none = junction;
+    none.push_back("MessageBoxA 0 10");
     junction.insert(junction.end(), kJunction.begin(), kJunction.end());
     const struct {
-        const char* arguments;
         std::uint32_t attributes;
         Log log;  // its last call fails
-    } runs[] = {{"", 0, {"GetCPInfo 0", "GetModuleFileNameA 105", "MessageBoxA 0 40"}},
-                {" C:\\none D:\\link",
-                 kInvalidFileAttributes,
-                 {"GetCPInfo 0", "GetCPInfo 0", "GetCPInfo 0", "GetFileAttributesA C:\\none",
-                  "MessageBoxA 0 10"}},
-                {" C:\\data D:\\link", kFileAttributeDirectory, junction}};
+    } runs[] = {{0, {"GetCPInfo 0", "GetModuleFileNameA 105", "MessageBoxA 0 40"}},
+                {kInvalidFileAttributes, none},
+                {kFileAttributeDirectory, junction}};
     // The mount-point tag; ReparseDataLength 34; the substitute name at 0, 22
     // bytes long; the empty print name at 24; the name and both terminators.
     std::vector<unsigned char> request = {0x03, 0x00, 0x00, 0xA0, 0x22, 0x00, 0x00, 0x00,
@@ -47,12 +48,53 @@ TEST(Dispatch, WholeRuns) {
     }
     for (const auto& run : runs) {
         ScriptedPlatform platform;
-        platform.commandLine = std::string("tolvik.exe") + run.arguments;
+        if (run.attributes != 0) platform.commandLine += " C:\\data D:\\link";
         platform.attributes = run.attributes;
         platform.failingCall = run.log.size() - 1;
         RunLinkMaker(platform);
         EXPECT_EQ(platform.log, run.log);
         EXPECT_TRUE(platform.request.empty() || platform.request == request);
+    }
+}
+
+// Started by a Unicode program, with a line the ANSI one is made from. A path
+// Windows rewrote on the way is not used: nothing is touched, and the box
+// names what was typed, each character the code page lacks as ?.
+TEST(Dispatch, PathsOnlyAsTyped) {
+    const struct {
+        std::uint32_t codePage;
+        std::u16string line;
+        const char *src, *dst;  // in the error box; null: the hard link made from these
+    } runs[] = {
+        {932, u"t C:\\t\u00A5real.txt C:\\t\\out.txt", "C:\\t?real.txt", "C:\\t\\out.txt"},
+        {932, u"t a.txt sub\u00A5..\u00A5..\u00A5evil.txt", "a.txt", "sub?..?..?evil.txt"},
+        {932, u"t a\u00ADb.txt c.txt", "a?b.txt", "c.txt"},
+        {1252, u"t a.txt x\uFF3C..\uFF3Cy", "a.txt", "x?..?y"},
+        {1252, u"t \uFF02a.txt\uFF02 q.txt", "?a.txt?", "q.txt"},
+        {1252, u"t \uFF02a b\uFF02", "?a", "b?"},  // one ANSI argument, yet two were typed
+        {1252, u"t a.txt b\u3000c.txt", "a.txt", "b?c.txt"},
+        // The program's own token and a third argument may hold what the code
+        // page lacks; the fullwidth backslash is a character of 932.
+        {932, u"\u0416 \u8868\\\u30BD.txt \uFF3C\u5B9A \u0416", nullptr,
+         "\x81\x5F\x92\xE8 \x95\x5C\\\x83\x5C.txt"},
+        {1252, u"\u0416 caf\u00E9 b \u0416", nullptr, "b caf\xE9"},
+    };
+    for (const auto& run : runs) {
+        ScriptedPlatform platform;
+        platform.acp = run.codePage;
+        platform.typedLine = run.line;
+        RunLinkMaker(platform);
+        if (run.src == nullptr) {
+            EXPECT_EQ(platform.log.back(), "CreateHardLinkA " + std::string(run.dst) + " 0");
+            EXPECT_EQ(platform.box, "");
+            continue;
+        }
+        EXPECT_EQ(platform.box, ErrorText(run.src, run.dst).view());
+        for (const auto& call : platform.log) {
+            EXPECT_TRUE(call.rfind("M", 0) == 0 ||
+                        call.rfind("WideCharToMultiByte 0 400", 0) == 0 || call == "GetCPInfo 0")
+                << call;
+        }
     }
 }
 
@@ -82,6 +124,7 @@ TEST(Junction, TargetIsTheFullPathInItsNtForm) {
         std::uint32_t sizeSlack;  // how much larger than needed the size answer is
         int growths;              // how often the path grows between two answers
         std::u16string target;    // empty: no junction
+        const char* src = "data";
     } cases[] = {
         {u"\\\\?\\C:\\data", 0, 0, u"\\??\\C:\\data"},
         {u"\\\\.\\C:\\data", 0, 0, u"\\??\\C:\\data"},
@@ -95,13 +138,16 @@ TEST(Junction, TargetIsTheFullPathInItsNtForm) {
         {u"C:\\data", 0, 3, u""},
         {u"C:\\" + std::u16string(260, u'n'), 0, 0, u"\\??\\C:\\" + std::u16string(260, u'n')},
         {u"C:\\" + std::u16string(261, u'n'), 0, 0, u""},  // 268 units: refused
+        // Taken as written, as Windows examines them: nothing trimmed, no drive.
+        {u"\\\\?\\C:\\t\\data", 0, 0, u"\\??\\C:\\t\\data. ", "\\\\?\\C:\\t\\data. "},
+        {u"C:\\??\\C:\\t", 0, 0, u"\\??\\C:\\t", "\\??\\C:\\t"},
     };
     for (const auto& c : cases) {
         ScriptedPlatform platform;
         platform.fullPath = c.fullPath;
         platform.sizeSlack = c.sizeSlack;
         platform.growths = c.growths;
-        EXPECT_EQ(MakeJunction(platform, "data", "L"), !c.target.empty());  // a name of one letter
+        EXPECT_EQ(MakeJunction(platform, c.src, "L"), !c.target.empty());  // a name of one letter
         const std::size_t bytes = c.target.size() * 2;
         if (c.target.empty()) {  // no request; a directory made for it is closed, then removed
             EXPECT_TRUE(platform.request.empty());

@@ -3,7 +3,8 @@
 // that log. It answers as Windows documents each call, not as kindly as Wine
 // does (platform/windows-contracts.md): a failing call scribbles on what it
 // was handed, as a half-done call may, sizes may be larger than needed, and a
-// buffer may hold more than the answer says.
+// buffer may hold more than the answer says. Started with a UTF-16 command
+// line, it makes the ANSI one as Windows does, best fit included.
 #pragma once
 
 #include <algorithm>
@@ -21,9 +22,35 @@ namespace tolvik::testing {
 
 using Log = std::vector<std::string>;
 
+// Rows of Microsoft's tables (unicode.org, VENDORS/MICSFT/WindowsBestFit,
+// bestfit932.txt and bestfit1252.txt): characters the code page holds
+// (DBCSTABLE), and look-alikes that only the conversion into it makes, unless
+// WC_NO_BEST_FIT_CHARS is given (WCTABLE). Otherwise a character below U+0080
+// (U+0100 in 1252) is its own byte, any other is ?, and a byte is the
+// character of its number.
+struct CodePageRow {
+    std::uint32_t codePage;
+    std::string bytes;
+    std::u16string_view units;
+    bool exact;
+};
+// In 932 the fullwidth backslash is a character; the yen sign and the soft
+// hyphen are look-alikes. In 1252, spaces: ideographic, en and em.
+inline const CodePageRow kCodePageRows[] = {
+    {932, "\x97\x5C", u"予", true}, {932, "\x92\xE8", u"定", true},
+    {932, "\x95\x5C", u"表", true}, {932, "\x83\x5C", u"ソ", true},
+    {932, "\x81\x5F", u"＼", true}, {932, "\\", u"\u00A5", false},
+    {932, "-", u"\u00AD", false},   {1252, "\\", u"＼∖", false},
+    {1252, "/", u"／∕⁄", false},    {1252, "\"", u"＂ʺ", false},
+    {1252, ":", u"：∶։", false},    {1252, ".", u"．", false},
+    {1252, "-", u"−‐－", false},    {1252, " ", u"\u3000\u2002\u2003", false}};
+
 class ScriptedPlatform final : public Platform {
   public:
     std::string commandLine = "tolvik.exe", moduleFileName = "C:\\tools\\tolvik.exe";
+    // The line a Unicode program started it with; empty: started with the
+    // ANSI line as it stands, the UTF-16 one then made from it.
+    std::u16string typedLine;
     std::uint32_t threadLocale = 0x409, acp = 1252;
     std::map<std::uint32_t, std::string> codePageText = {{0x409, "1252"}, {0x411, "932"}};
     std::map<std::uint32_t, std::array<std::uint8_t, 12>> leadBytes = {
@@ -36,8 +63,16 @@ class ScriptedPlatform final : public Platform {
     std::size_t failingCall = ~std::size_t{0};
     Log log;
     std::vector<unsigned char> request;  // what DeviceIoControl was given
+    std::string box;                     // the text of the last box
 
-    const char* GetCommandLineA() override { return commandLine.c_str(); }
+    const char* GetCommandLineA() override {
+        if (!typedLine.empty()) commandLine = Narrow(typedLine, true);
+        return commandLine.c_str();
+    }
+    const char16_t* GetCommandLineW() override {
+        if (typedLine.empty()) wideLine_ = Widen(commandLine);
+        return typedLine.empty() ? wideLine_.c_str() : typedLine.c_str();
+    }
     std::uint32_t GetThreadLocale() override { return threadLocale; }
     std::uint32_t GetACP() override { return acp; }
     std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t size) override {
@@ -65,16 +100,21 @@ class ScriptedPlatform final : public Platform {
         std::memcpy(info->LeadByte, found->second.data(), sizeof info->LeadByte);
         return true;
     }
-    // Byte for unit, and no terminator for a text counted without one.
+    // No terminator for a text counted without one.
     int MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags, const char* text,
                             int length, char16_t* wide, int size) override {
         const std::string ansi(text, static_cast<std::size_t>(length));
         if (size != 0) std::fill(wide, wide + size, u'?');
         if (Call("MultiByteToWideChar", codePage, flags, ansi, size)) return 0;
-        if (size == 0) return length + static_cast<int>(sizeSlack);
-        if (size < length) return 0;  // the buffer is too small
-        std::copy(ansi.begin(), ansi.end(), wide);
-        return length;
+        return Fill(Widen(ansi), wide, size, sizeSlack);
+    }
+    // UTF-8 takes no WC_NO_BEST_FIT_CHARS.
+    int WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags, const char16_t* wide,
+                            int length, char* text, int size) override {
+        const std::u16string typed(wide, static_cast<std::size_t>(length));
+        if (size != 0) std::fill(text, text + size, '*');
+        if (Call("WideCharToMultiByte", codePage, flags, typed, size) || acp == 65001) return 0;
+        return Fill(Narrow(typed, flags != kWcNoBestFitChars), text, size, 0);
     }
     // The size answer counts the terminator, the length written does not.
     std::uint32_t GetFullPathNameW(const char16_t* path, std::uint32_t size,
@@ -116,11 +156,54 @@ class ScriptedPlatform final : public Platform {
     }
     bool CloseHandle(Handle handle) override { return !Call("CloseHandle", handle); }
     bool RemoveDirectoryW(const char16_t* path) override { return !Call("RemoveDirectoryW", path); }
-    int MessageBoxA(void* owner, const char*, const char*, std::uint32_t type) override {
+    int MessageBoxA(void* owner, const char* text, const char*, std::uint32_t type) override {
+        box = text;
         return Call("MessageBoxA", owner, type) ? 0 : 1;
     }
 
   private:
+    std::u16string wideLine_;
+
+    std::u16string Widen(const std::string& ansi) const {
+        std::u16string wide;
+        for (std::size_t at = 0; at < ansi.size(); ++at) {
+            const CodePageRow* row = Row([&](const CodePageRow& r) {
+                return r.exact && ansi.compare(at, r.bytes.size(), r.bytes) == 0;
+            });
+            wide += row ? row->units[0] : static_cast<unsigned char>(ansi[at]);
+            at += row ? row->bytes.size() - 1 : 0;
+        }
+        return wide;
+    }
+    std::string Narrow(const std::u16string& wide, bool bestFit) const {
+        std::string ansi;
+        for (const char16_t unit : wide) {
+            const CodePageRow* row = Row([&](const CodePageRow& r) {
+                return (r.exact || bestFit) && r.units.find(unit) != r.units.npos;
+            });
+            ansi +=
+                row ? row->bytes
+                    : std::string(
+                          1, static_cast<char>(unit < (acp == 1252 ? 0x100 : 0x80) ? unit : u'?'));
+        }
+        return ansi;
+    }
+    template <typename Match>
+    const CodePageRow* Row(Match match) const {
+        for (const auto& row : kCodePageRows) {
+            if (row.codePage == acp && match(row)) return &row;
+        }
+        return nullptr;
+    }
+    // The units needed when asked with no buffer, this much larger; 0 for a
+    // buffer too small.
+    template <typename Unit, typename Text>
+    static int Fill(const Text& text, Unit* buffer, int size, std::uint32_t slack) {
+        if (size == 0) return static_cast<int>(text.size() + slack);
+        if (static_cast<std::size_t>(size) < text.size()) return 0;
+        std::copy(text.begin(), text.end(), buffer);
+        return static_cast<int>(text.size());
+    }
     template <typename Value>
     static std::string Text(const Value& value) {
         if constexpr (std::is_convertible_v<Value, std::u16string>) {

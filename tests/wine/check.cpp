@@ -1,8 +1,10 @@
 // The real program under wine64, as a user meets it, in the locale this check
-// was started in: each box read back (caption and text) and closed,
-// hard links made for real, a refused junction taken back, exit status 0,
-// no DLL loaded from the program's own folder, and the program's step through
-// a command line equal to CharNextA's.
+// was started in, started as Explorer starts it, with a UTF-16 command line:
+// each box read back (caption and text) and closed, hard links made for real,
+// none for a path Windows rewrote on the way to the ANSI command line, a
+// refused junction taken back, exit status 0, no DLL loaded from the
+// program's own folder, and the program's step through a command line equal
+// to CharNextA's. Texts here are UTF-8.
 //
 //   tolvik_wine_check <tolvik.exe> <ANSI code page> <ja | en> <planted.dll>   (in an empty folder)
 #include <windows.h>
@@ -19,6 +21,23 @@ int failures = 0;
 
 void Check(bool ok, const std::string& what) {
     if (!ok) std::printf("FAIL %s\n", what.c_str()), ++failures;
+}
+
+std::wstring W(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                            static_cast<int>(wide.size()))));
+    return wide;
+}
+// In the ANSI code page, as a box shows it.
+std::string A(const std::string& text) {
+    const std::wstring wide = W(text);
+    std::string ansi(wide.size() * 2, '\0');
+    ansi.resize(static_cast<std::size_t>(
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &ansi[0],
+                            static_cast<int>(ansi.size()), nullptr, nullptr)));
+    return ansi;
 }
 
 // The boxes as this check reports them, byte for byte in code page 932.
@@ -51,12 +70,13 @@ HWND FindBox(DWORD process, HWND seen) {
 
 // Starts `exe` with exactly this command line, reads and closes each box it
 // shows, and gives up on it after a minute. Says what it saw and the status.
-std::string Run(const std::string& exe, std::string commandLine) {
-    STARTUPINFOA startup{};
+std::string Run(const std::string& exe, const std::string& line) {
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    std::wstring commandLine = W(line);
+    if (!CreateProcessW(W(exe).c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
         return "not started";
     }
     std::string seen;
@@ -82,8 +102,8 @@ std::string Run(const std::string& exe, std::string commandLine) {
 // How many names the file has (0: there is none); OPEN_ALWAYS makes it first.
 DWORD Links(const std::string& path, DWORD disposition = OPEN_EXISTING) {
     BY_HANDLE_FILE_INFORMATION info{};
-    HANDLE file =
-        CreateFileA(path.c_str(), 0, 7, nullptr, disposition, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE file = CreateFileW(W(path).c_str(), 0, 7, nullptr, disposition,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     GetFileInformationByHandle(file, &info);
     CloseHandle(file);
     return info.nNumberOfLinks;
@@ -108,11 +128,12 @@ int main(int, char** argv) {
     RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", "Managed", REG_SZ, "N", 2);
     char folder[MAX_PATH];
     const std::string here(folder, GetCurrentDirectoryA(MAX_PATH, folder));
-    // 表 and ソ have a backslash as their second byte.
+    // 表 and ソ have a backslash as their second byte in 932.
     const bool dbcs = codePage == "932";
-    const std::string dir = dbcs ? "\x95\x5C" : "caf\xE9", other = dbcs ? "\x83\x5C" : "\xEF";
-    const std::string yotei = "\x97\x5C\x92\xE8\x95\x5C.exe";  // 予定表.exe
-    CreateDirectoryA("folder", nullptr), CreateDirectoryA(dir.c_str(), nullptr);
+    const std::string dir = dbcs ? "表" : "café", other = dbcs ? "ソ" : "ï", yotei = "予定表.exe";
+    // Look-alikes that the code page turns into a backslash or a quote.
+    const std::string slash = dbcs ? "¥" : "＼", src = dbcs ? "folder¥..¥a.txt" : "＂a.txt＂";
+    CreateDirectoryA("folder", nullptr), CreateDirectoryW(W(dir).c_str(), nullptr);
     Links("a.txt", OPEN_ALWAYS), Links("old.txt", OPEN_ALWAYS);
     Links(dir + "\\" + other + ".txt", OPEN_ALWAYS);
     // A copy in a downloads folder, beside DLLs planted under system names.
@@ -120,20 +141,26 @@ int main(int, char** argv) {
     CopyFileA(tolvik.c_str(), "downloads\\maker.exe", TRUE);
     CopyFileA(argv[4], "downloads\\imm32.dll", TRUE),
         CopyFileA(argv[4], "downloads\\version.dll", TRUE);
-    if (dbcs) CopyFileA(tolvik.c_str(), yotei.c_str(), TRUE);
+    if (dbcs) CopyFileW(W(tolvik).c_str(), W(yotei).c_str(), TRUE);
 
     const struct {
         std::string exe, commandLine, boxes;
         std::string path;  // afterwards, it has this many names (0: none)
         DWORD links;
     } cases[] = {{"downloads\\maker.exe", "other.exe only", UsageNote("maker.exe"), "", 0},
-                 {dbcs ? yotei : "", "x", UsageNote(language == "ja" ? yotei : ".exe"), "", 0},
+                 {dbcs ? yotei : "", "x", UsageNote(A(language == "ja" ? yotei : ".exe")), "", 0},
                  {tolvik, "t \"" + here + "\\a.txt\" \"" + here + "\\b c.txt\"", "", "b c.txt", 2},
-                 {tolvik, "t a.txt link.txt", "", "link.txt", 3},  // a third name, relative to here
+                 // A third name, relative to here; what the code page lacks may
+                 // stand in the program's own token and after the second argument.
+                 {tolvik, "한 a.txt link.txt 한", "", "link.txt", 3},
                  {tolvik, "t " + dir + "\\" + other + ".txt " + dir + "\\" + other + other, "",
                   dir + "\\" + other + other, 2},
                  {"downloads\\maker.exe", "t " + dir + "\\none " + dir + "\\new",
-                  ErrorBox(dir + "\\none", dir + "\\new"), dir + "\\new", 0},
+                  ErrorBox(A(dir + "\\none"), A(dir + "\\new")), dir + "\\new", 0},
+                 {tolvik, "t " + src + " new.txt",
+                  ErrorBox(dbcs ? "folder?..?a.txt" : "?a.txt?", "new.txt"), "new.txt", 0},
+                 {tolvik, "t a.txt folder" + slash + ".." + slash + "up.txt",
+                  ErrorBox("a.txt", "folder?..?up.txt"), "up.txt", 0},
                  {tolvik, "t a.txt old.txt", ErrorBox("a.txt", "old.txt"), "old.txt", 1},
                  // This Wine refuses every junction, so the directory made for it goes again.
                  {tolvik, "t folder link", ErrorBox("folder", "link"), "link", 0}};
