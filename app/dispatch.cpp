@@ -61,8 +61,8 @@ void RunLinkMaker(Platform& platform) {
     // typed. Otherwise nothing is touched, and the box names what was typed,
     // each character the code page lacks as "?".
     if (!AsTyped(platform, src, typedSrc) || !AsTyped(platform, dst, typedDst)) {
-        ShowError(platform, WithoutBestFit(platform, typedSrc.view()),
-                  WithoutBestFit(platform, typedDst.view()));
+        const AnsiText shownSrc = WithoutBestFit(platform, typedSrc.view());
+        ShowError(platform, shownSrc, WithoutBestFit(platform, typedDst.view()));
         return;
     }
     if (!MakeLink(platform, src, dst)) ShowError(platform, src, dst);

@@ -1,9 +1,10 @@
 // The command-line splitting on any command line, stepped as Windows steps in
-// code page 932 and in 1252. Besides running clean under the sanitizers, each
-// split must end at a separator or the end, within the line, and give the
-// arguments of the splitting rules, written once more below as plainly as
-// possible over indices (so no argument holds a double quote that starts a
-// character).
+// code page 932 and in 1252. Besides running clean under the sanitizers, it
+// must give the arguments of the splitting rules, written once more below as
+// plainly as possible over indices (so no argument holds a double quote that
+// starts a character). The unit tests replay its corpus, whose files are
+// named for the rule each shows.
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -11,15 +12,15 @@
 #include <vector>
 
 #include "support/arguments.h"
+#include "tests/scripted_platform.h"
 
 namespace {
 
-bool IsSeparator(char byte) {
-    return byte != '\0' && static_cast<unsigned char>(byte) <= 0x20;
-}
-
 // Every token, the program's own first (it alone may be empty).
 std::vector<std::string> ReferenceTokens(std::string_view line, bool japanese) {
+    auto IsSeparator = [](char byte) {
+        return byte != '\0' && static_cast<unsigned char>(byte) <= 0x20;
+    };
     auto size = [&](std::size_t at) -> std::size_t {
         const auto byte = static_cast<unsigned char>(line[at]);
         const bool lead = japanese && ((byte >= 0x81 && byte <= 0x9F) || byte >= 0xE0);
@@ -43,25 +44,35 @@ std::vector<std::string> ReferenceTokens(std::string_view line, bool japanese) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // A command line ends at its first zero byte.
-    const std::string line(reinterpret_cast<const char*>(data), size);
-    const std::string_view view(line.c_str());
-    tolvik::LeadByteSet japanese;
-    for (unsigned byte = 0x81; byte <= 0xFC; ++byte) {
-        if (byte <= 0x9F || byte >= 0xE0) japanese.Mark(byte);
-    }
+namespace tolvik::testing {
+
+// Splits the line as the program does, in code pages 932 and 1252, and
+// compares with the rules: ArgumentCount and ArgumentAt give the reference
+// tokens, and nothing for an index outside them.
+bool SplitsByTheRules(const std::string& line) {
     for (const bool dbcs : {true, false}) {
-        const tolvik::LeadByteSet leadBytes = dbcs ? japanese : tolvik::LeadByteSet();
-        const std::vector<std::string> tokens = ReferenceTokens(view, dbcs);
-        const char* position = view.data();
-        for (std::size_t n = 0; n <= tokens.size(); ++n) {
-            const tolvik::SplitArgument split = tolvik::NextArgument(leadBytes, position);
-            const bool within = split.end >= position && split.end <= view.data() + view.size();
-            if (!within || (*split.end != '\0' && !IsSeparator(*split.end))) std::abort();
-            if (split.text.view() != (n < tokens.size() ? tokens[n] : "")) std::abort();
-            position = split.end;
+        ScriptedPlatform platform;
+        platform.commandLine = line.c_str();  // a command line ends at its first zero byte
+        platform.acp = dbcs ? 932 : 1252;
+        const std::vector<std::string> tokens = ReferenceTokens(platform.commandLine, dbcs);
+        const auto count = static_cast<std::int32_t>(tokens.size()) - 1;
+        if (ArgumentCount(platform) != count) return false;
+        for (std::int32_t n : {count + 1, count + 2, -1, INT_MIN, INT_MAX}) {
+            if (!ArgumentAt(platform, n).empty()) return false;
         }
+        for (std::int32_t n = 1; n <= count; ++n) {
+            if (ArgumentAt(platform, n).view() != tokens[static_cast<std::size_t>(n)]) return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace tolvik::testing
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (!tolvik::testing::SplitsByTheRules(
+            std::string(reinterpret_cast<const char*>(data), size))) {
+        std::abort();
     }
     return 0;
 }

@@ -45,6 +45,10 @@ inline const CodePageRow kCodePageRows[] = {
     {1252, ":", u"：∶։", false},    {1252, ".", u"．", false},
     {1252, "-", u"−‐－", false},    {1252, " ", u"\u3000\u2002\u2003", false}};
 
+// The splitting rules written once more, as plainly as possible, hold for the
+// command line (fuzz/command_line_fuzzer.cpp).
+bool SplitsByTheRules(const std::string& line);
+
 class ScriptedPlatform final : public Platform {
   public:
     std::string commandLine = "tolvik.exe", moduleFileName = "C:\\tools\\tolvik.exe";
@@ -70,8 +74,8 @@ class ScriptedPlatform final : public Platform {
         return commandLine.c_str();
     }
     const char16_t* GetCommandLineW() override {
-        if (typedLine.empty()) wideLine_ = Widen(commandLine);
-        return typedLine.empty() ? wideLine_.c_str() : typedLine.c_str();
+        wideLine_ = typedLine.empty() ? Widen(commandLine) : typedLine;
+        return wideLine_.c_str();
     }
     std::uint32_t GetThreadLocale() override { return threadLocale; }
     std::uint32_t GetACP() override { return acp; }
@@ -164,12 +168,20 @@ class ScriptedPlatform final : public Platform {
   private:
     std::u16string wideLine_;
 
+    // A code page row for the byte or character at `at`, or null.
+    const CodePageRow* Row(const std::string& ansi, std::size_t at, char16_t unit,
+                           bool bestFit) const {
+        for (const auto& row : kCodePageRows) {
+            const bool matches = ansi.empty() ? row.units.find(unit) != row.units.npos
+                                              : ansi.compare(at, row.bytes.size(), row.bytes) == 0;
+            if (row.codePage == acp && (row.exact || bestFit) && matches) return &row;
+        }
+        return nullptr;
+    }
     std::u16string Widen(const std::string& ansi) const {
         std::u16string wide;
         for (std::size_t at = 0; at < ansi.size(); ++at) {
-            const CodePageRow* row = Row([&](const CodePageRow& r) {
-                return r.exact && ansi.compare(at, r.bytes.size(), r.bytes) == 0;
-            });
+            const CodePageRow* row = Row(ansi, at, 0, false);
             wide += row ? row->units[0] : static_cast<unsigned char>(ansi[at]);
             at += row ? row->bytes.size() - 1 : 0;
         }
@@ -178,22 +190,11 @@ class ScriptedPlatform final : public Platform {
     std::string Narrow(const std::u16string& wide, bool bestFit) const {
         std::string ansi;
         for (const char16_t unit : wide) {
-            const CodePageRow* row = Row([&](const CodePageRow& r) {
-                return (r.exact || bestFit) && r.units.find(unit) != r.units.npos;
-            });
-            ansi +=
-                row ? row->bytes
-                    : std::string(
-                          1, static_cast<char>(unit < (acp == 1252 ? 0x100 : 0x80) ? unit : u'?'));
+            const CodePageRow* row = Row("", 0, unit, bestFit);
+            const bool own = unit < (acp == 1252 ? 0x100 : 0x80);
+            ansi += row ? row->bytes : std::string(1, own ? static_cast<char>(unit) : '?');
         }
         return ansi;
-    }
-    template <typename Match>
-    const CodePageRow* Row(Match match) const {
-        for (const auto& row : kCodePageRows) {
-            if (row.codePage == acp && match(row)) return &row;
-        }
-        return nullptr;
     }
     // The units needed when asked with no buffer, this much larger; 0 for a
     // buffer too small.

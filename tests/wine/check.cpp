@@ -4,12 +4,13 @@
 // none for a path Windows rewrote on the way to the ANSI command line, a
 // refused junction taken back, exit status 0, no DLL loaded from the
 // program's own folder, and the program's step through a command line equal
-// to CharNextA's. Texts here are UTF-8.
+// to CharNextA's.
 //
 //   tolvik_wine_check <tolvik.exe> <ANSI code page> <ja | en> <planted.dll>   (in an empty folder)
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "platform/win32_platform.h"
@@ -21,23 +22,6 @@ int failures = 0;
 
 void Check(bool ok, const std::string& what) {
     if (!ok) std::printf("FAIL %s\n", what.c_str()), ++failures;
-}
-
-std::wstring W(const std::string& text) {
-    std::wstring wide(text.size(), L'\0');
-    wide.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0],
-                            static_cast<int>(wide.size()))));
-    return wide;
-}
-// In the ANSI code page, as a box shows it.
-std::string A(const std::string& text) {
-    const std::wstring wide = W(text);
-    std::string ansi(wide.size() * 2, '\0');
-    ansi.resize(static_cast<std::size_t>(
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &ansi[0],
-                            static_cast<int>(ansi.size()), nullptr, nullptr)));
-    return ansi;
 }
 
 // The boxes as this check reports them, byte for byte in code page 932.
@@ -57,34 +41,27 @@ std::string ErrorBox(const std::string& src, const std::string& dst) {
            src + "\r\n\x90\xE6\x81\x46" + dst + "\n";
 }
 
-// A visible message box of the process, other than the one seen last.
-HWND FindBox(DWORD process, HWND seen) {
-    HWND box = nullptr;
-    DWORD owner = 0;
-    while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
-        GetWindowThreadProcessId(box, &owner);
-        if (owner == process && box != seen && IsWindowVisible(box)) return box;
-    }
-    return nullptr;
-}
-
 // Starts `exe` with exactly this command line, reads and closes each box it
 // shows, and gives up on it after a minute. Says what it saw and the status.
-std::string Run(const std::string& exe, const std::string& line) {
+std::string Run(const std::wstring& exe, std::wstring commandLine) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    std::wstring commandLine = W(line);
-    if (!CreateProcessW(W(exe).c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
+    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
         return "not started";
-    }
     std::string seen;
     HWND box = nullptr;
     const ULONGLONG started = GetTickCount64();
     while (WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT) {
         if (GetTickCount64() - started > 60000) TerminateProcess(process.hProcess, 1);
-        HWND found = FindBox(process.dwProcessId, box);
+        // A visible message box of the process, other than the one seen last.
+        HWND found = nullptr;
+        DWORD owner = 0;
+        while ((found = FindWindowExA(nullptr, found, "#32770", nullptr)) != nullptr) {
+            GetWindowThreadProcessId(found, &owner);
+            if (owner == process.dwProcessId && found != box && IsWindowVisible(found)) break;
+        }
         if (found == nullptr) continue;
         box = found;
         char caption[256] = {}, text[4096] = {};
@@ -100,10 +77,10 @@ std::string Run(const std::string& exe, const std::string& line) {
 }
 
 // How many names the file has (0: there is none); OPEN_ALWAYS makes it first.
-DWORD Links(const std::string& path, DWORD disposition = OPEN_EXISTING) {
+DWORD Links(const std::wstring& path, DWORD disposition = OPEN_EXISTING) {
     BY_HANDLE_FILE_INFORMATION info{};
-    HANDLE file = CreateFileW(W(path).c_str(), 0, 7, nullptr, disposition,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), 0, 7, nullptr, disposition, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     GetFileInformationByHandle(file, &info);
     CloseHandle(file);
     return info.nNumberOfLinks;
@@ -112,7 +89,7 @@ DWORD Links(const std::string& path, DWORD disposition = OPEN_EXISTING) {
 }  // namespace
 
 int main(int, char** argv) {
-    const std::string tolvik = argv[1], codePage = argv[2], language = argv[3];
+    const std::string codePage = argv[2], language = argv[3];
     Check(std::to_string(GetACP()) == codePage, "ANSI code page " + std::to_string(GetACP()));
 
     tolvik::Win32Platform platform;
@@ -126,51 +103,65 @@ int main(int, char** argv) {
 
     // Without a window manager, a managed window takes seconds to go away.
     RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", "Managed", REG_SZ, "N", 2);
-    char folder[MAX_PATH];
-    const std::string here(folder, GetCurrentDirectoryA(MAX_PATH, folder));
-    // 表 and ソ have a backslash as their second byte in 932.
+    wchar_t folder[MAX_PATH];
+    const std::wstring here(folder, GetCurrentDirectoryW(MAX_PATH, folder));
+    const std::wstring tolvik(argv[1], argv[1] + std::strlen(argv[1]));  // ASCII
+    // 表 and ソ have a backslash as their second byte in 932, where the fullwidth
+    // backslash is a character too. A case for one code page only starts with
+    // "-" in the other, and is skipped there.
     const bool dbcs = codePage == "932";
-    const std::string dir = dbcs ? "表" : "café", other = dbcs ? "ソ" : "ï", yotei = "予定表.exe";
-    // Look-alikes that the code page turns into a backslash or a quote.
-    const std::string slash = dbcs ? "¥" : "＼", src = dbcs ? "folder¥..¥a.txt" : "＂a.txt＂";
-    CreateDirectoryA("folder", nullptr), CreateDirectoryW(W(dir).c_str(), nullptr);
-    Links("a.txt", OPEN_ALWAYS), Links("old.txt", OPEN_ALWAYS);
-    Links(dir + "\\" + other + ".txt", OPEN_ALWAYS);
+    const std::wstring dir = dbcs ? L"表" : L"café", other = dbcs ? L"ソ" : L"ï",
+                       wide = dbcs ? L"＼" : L"", yotei = L"予定表.exe",
+                       only932 = dbcs ? L"" : L"-", only1252 = dbcs ? L"-" : L"";
+    const std::string dirInBox = dbcs ? "\x95\x5C" : "caf\xE9",
+                      yoteiInBox = "\x97\x5C\x92\xE8\x95\x5C.exe";
+    // Look-alikes that the code page turns into a backslash, a quote, a hyphen
+    // or a blank.
+    const std::wstring slash = dbcs ? L"¥" : L"＼", src = dbcs ? L"folder¥..¥a.txt" : L"＂a.txt＂";
+    CreateDirectoryW(L"folder", nullptr), CreateDirectoryW(dir.c_str(), nullptr);
+    Links(L"a.txt", OPEN_ALWAYS), Links(L"old.txt", OPEN_ALWAYS);
+    Links(dir + L"\\" + other + L".txt", OPEN_ALWAYS);
     // A copy in a downloads folder, beside DLLs planted under system names.
     CreateDirectoryA("downloads", nullptr);
-    CopyFileA(tolvik.c_str(), "downloads\\maker.exe", TRUE);
+    CopyFileA(argv[1], "downloads\\maker.exe", TRUE);
     CopyFileA(argv[4], "downloads\\imm32.dll", TRUE),
         CopyFileA(argv[4], "downloads\\version.dll", TRUE);
-    if (dbcs) CopyFileW(W(tolvik).c_str(), W(yotei).c_str(), TRUE);
+    if (dbcs) CopyFileW(tolvik.c_str(), yotei.c_str(), TRUE);
 
     const struct {
-        std::string exe, commandLine, boxes;
-        std::string path;  // afterwards, it has this many names (0: none)
+        std::wstring exe, commandLine;
+        std::string boxes;
+        std::wstring path;  // afterwards, it has this many names (0: none)
         DWORD links;
-    } cases[] = {{"downloads\\maker.exe", "other.exe only", UsageNote("maker.exe"), "", 0},
-                 {dbcs ? yotei : "", "x", UsageNote(A(language == "ja" ? yotei : ".exe")), "", 0},
-                 {tolvik, "t \"" + here + "\\a.txt\" \"" + here + "\\b c.txt\"", "", "b c.txt", 2},
-                 // A third name, relative to here; what the code page lacks may
-                 // stand in the program's own token and after the second argument.
-                 {tolvik, "한 a.txt link.txt 한", "", "link.txt", 3},
-                 {tolvik, "t " + dir + "\\" + other + ".txt " + dir + "\\" + other + other, "",
-                  dir + "\\" + other + other, 2},
-                 {"downloads\\maker.exe", "t " + dir + "\\none " + dir + "\\new",
-                  ErrorBox(A(dir + "\\none"), A(dir + "\\new")), dir + "\\new", 0},
-                 {tolvik, "t " + src + " new.txt",
-                  ErrorBox(dbcs ? "folder?..?a.txt" : "?a.txt?", "new.txt"), "new.txt", 0},
-                 {tolvik, "t a.txt folder" + slash + ".." + slash + "up.txt",
-                  ErrorBox("a.txt", "folder?..?up.txt"), "up.txt", 0},
-                 {tolvik, "t a.txt old.txt", ErrorBox("a.txt", "old.txt"), "old.txt", 1},
-                 // This Wine refuses every junction, so the directory made for it goes again.
-                 {tolvik, "t folder link", ErrorBox("folder", "link"), "link", 0}};
+    } cases[] = {
+        {L"downloads\\maker.exe", L"other.exe only", UsageNote("maker.exe"), L"", 0},
+        {dbcs ? yotei : L"-", L"x", UsageNote(language == "ja" ? yoteiInBox : ".exe"), L"", 0},
+        {tolvik, L"t \"" + here + L"\\a.txt\" \"" + here + L"\\b c.txt\"", "", L"b c.txt", 2},
+        // A third name, relative to here; what the code page lacks may
+        // stand in the program's own token and after the second argument.
+        {tolvik, L"한 a.txt link.txt 한", "", L"link.txt", 3},
+        {tolvik, L"t " + dir + L"\\" + other + L".txt " + dir + L"\\" + other + wide + other, "",
+         dir + L"\\" + other + wide + other, 2},
+        {L"downloads\\maker.exe", L"t " + dir + L"\\none " + dir + L"\\new",
+         ErrorBox(dirInBox + "\\none", dirInBox + "\\new"), dir + L"\\new", 0},
+        {tolvik, L"t " + src + L" new.txt",
+         ErrorBox(dbcs ? "folder?..?a.txt" : "?a.txt?", "new.txt"), L"new.txt", 0},
+        {tolvik, L"t a.txt folder" + slash + L".." + slash + L"up.txt",
+         ErrorBox("a.txt", "folder?..?up.txt"), L"up.txt", 0},
+        {only932 + tolvik, L"t a.txt a\u00ADb", ErrorBox("a.txt", "a?b"), L"a-b", 0},
+        {only1252 + tolvik, L"t ＂a b＂", ErrorBox("?a", "b?"), L"", 0},
+        {only1252 + tolvik, L"t \"a＂ b\"", ErrorBox("a? b", ""), L"", 0},
+        {only1252 + tolvik, L"t a.txt b\u3000c.txt", ErrorBox("a.txt", "b?c.txt"), L"b", 0},
+        {tolvik, L"t a.txt old.txt", ErrorBox("a.txt", "old.txt"), L"old.txt", 1},
+        // This Wine refuses every junction, so the directory made for it goes again.
+        {tolvik, L"t folder link", ErrorBox("folder", "link"), L"link", 0}};
     for (const auto& c : cases) {
-        if (c.exe.empty()) continue;
-        const std::string seen = Run(c.exe, c.commandLine);
-        Check(seen == c.boxes + "exit 0", c.commandLine + ": " + seen);
-        if (!c.path.empty()) Check(Links(c.path) == c.links, c.commandLine + ": " + c.path);
+        if (c.exe[0] == L'-') continue;
+        const std::string seen = Run(c.exe, c.commandLine), name = std::to_string(&c - cases);
+        Check(seen == c.boxes + "exit 0", "case " + name + ": " + seen);
+        if (!c.path.empty()) Check(Links(c.path) == c.links, "case " + name + ": links");
     }
-    Check(Links("planted.txt") == 0, "a DLL beside the program was loaded");
+    Check(Links(L"planted.txt") == 0, "a DLL beside the program was loaded");
     std::printf("%d failed\n", failures);
     return failures == 0 ? 0 : 1;
 }

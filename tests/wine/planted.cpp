@@ -1,6 +1,7 @@
 // A DLL that must never be loaded. Put beside tolvik.exe under the name of a
-// system DLL that is not a known one (imm32.dll, version.dll), it leaves
-// planted.txt in the current folder when it is.
+// system DLL that is not a known one, version.dll (imm32.dll, also planted,
+// is a known DLL from Windows 7 on and then always comes from the system
+// folder), it leaves planted.txt in the current folder when it is.
 #include <windows.h>
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
