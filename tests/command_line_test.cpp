@@ -81,7 +81,7 @@ TEST(Locale, LeadBytesOfTheThreadLocale) {
         {0x439, 1252, "1252", 0, 0x439, 0x39, "4E4", ""},  // the answer is not read
         {0x411, 932, "932", 1, 0x411, 0x11, "3A4", ""},    // nor the lead bytes
         {0x43F, 1252, "$3A4", 9, 0x43F, 0x3F, "3A4", japanese},
-        {0x404, 1252, "950", 9, 0x404, 0x04, "3B6", "01-01 03-03 05-05 07-07 09-09 0B-0B "},
+        {0x404, 1252, "950", 9, 0x404, 0x04, "3B6", "00-01 03-03 05-05 07-07 09-09 0B-0B "},
         {0x412, 1252, "949", 9, 0x412, 0x12, "3B5", "A0-A1 "}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.threadLocale);
@@ -90,8 +90,8 @@ TEST(Locale, LeadBytesOfTheThreadLocale) {
         platform.acp = c.acp;
         platform.codePageText[c.threadLocale] = c.codePageText;
         platform.failingCall = c.failingCall;
-        // Six ranges and no end pair; a reversed pair, then the end pair.
-        platform.leadBytes[950] = {1, 1, 3, 3, 5, 5, 7, 7, 9, 9, 0xB, 0xB};
+        // Six ranges, the first from 0, and no end pair; a reversed pair, then the end pair.
+        platform.leadBytes[950] = {0, 1, 3, 3, 5, 5, 7, 7, 9, 9, 0xB, 0xB};
         platform.leadBytes[949] = {0x90, 0x80, 0xA0, 0xA1, 0, 0, 0xB0, 0xB0};
         const SystemLocale locale = InitSystemLocale(platform);
         EXPECT_EQ(locale.info.LocaleId, c.localeId);
