@@ -88,8 +88,7 @@ TEST(Junction, EachFailingCallTakesBackWhatWasMade) {
             continue;
         }
         // The handle is closed before the directory it names is removed.
-        Log expected(kJunction.begin(),
-                     kJunction.begin() + static_cast<std::ptrdiff_t>(failing) + 1);
+        Log expected(kJunction.begin(), kJunction.begin() + std::ptrdiff_t(failing + 1));
         if (failing == 8) expected.push_back("CloseHandle 10");
         if (failing == 7 || failing == 8) expected.push_back("RemoveDirectoryW D:\\link");
         EXPECT_EQ(platform.log, expected);

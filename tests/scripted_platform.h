@@ -37,8 +37,6 @@ struct CodePageRow {
 // In 932 the fullwidth backslash is a character; the yen sign and the soft
 // hyphen are look-alikes. In 1252, spaces: ideographic, en and em.
 inline const CodePageRow kCodePageRows[] = {
-    {932, "\x97\x5C", u"予", true}, {932, "\x92\xE8", u"定", true},
-    {932, "\x95\x5C", u"表", true}, {932, "\x83\x5C", u"ソ", true},
     {932, "\x81\x5F", u"＼", true}, {932, "\\", u"\u00A5", false},
     {932, "-", u"\u00AD", false},   {1252, "\\", u"＼∖", false},
     {1252, "/", u"／∕⁄", false},    {1252, "\"", u"＂ʺ", false},

@@ -41,14 +41,20 @@ std::string ErrorBox(const std::string& src, const std::string& dst) {
            src + "\r\n\x90\xE6\x81\x46" + dst + "\n";
 }
 
-// Starts `exe` with exactly this command line, reads and closes each box it
+// Starts `exe` with exactly this command line, as a Unicode program starts
+// it or, `ansi`, as an ANSI program does with the code page's bytes, reads and closes each box it
 // shows, and gives up on it after a minute. Says what it saw and the status.
-std::string Run(const std::wstring& exe, std::wstring commandLine) {
+std::string Run(const std::wstring& exe, std::wstring commandLine, bool ansi) {
     STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
+    startup.cb = sizeof startup;  // laid out as STARTUPINFOA, and all else null
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
+    std::string bytes(commandLine.size() * 2 + 1, '\0'), path(exe.begin(), exe.end());
+    WideCharToMultiByte(CP_ACP, 0, commandLine.c_str(), -1, &bytes[0],
+                        static_cast<int>(bytes.size()), nullptr, nullptr);
+    if (!(ansi ? CreateProcessA(path.c_str(), &bytes[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                nullptr, reinterpret_cast<STARTUPINFOA*>(&startup), &process)
+               : CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                nullptr, &startup, &process)))
         return "not started";
     std::string seen;
     HWND box = nullptr;
@@ -133,6 +139,7 @@ int main(int, char** argv) {
         std::string boxes;
         std::wstring path;  // afterwards, it has this many names (0: none)
         DWORD links;
+        bool ansi = false;  // started with ANSI bytes
     } cases[] = {
         {L"downloads\\maker.exe", L"other.exe only", UsageNote("maker.exe"), L"", 0},
         {dbcs ? yotei : L"-", L"x", UsageNote(language == "ja" ? yoteiInBox : ".exe"), L"", 0},
@@ -141,7 +148,7 @@ int main(int, char** argv) {
         // stand in the program's own token and after the second argument.
         {tolvik, L"한 a.txt link.txt 한", "", L"link.txt", 3},
         {tolvik, L"t " + dir + L"\\" + other + L".txt " + dir + L"\\" + other + wide + other, "",
-         dir + L"\\" + other + wide + other, 2},
+         dir + L"\\" + other + wide + other, 2, true},
         {L"downloads\\maker.exe", L"t " + dir + L"\\none " + dir + L"\\new",
          ErrorBox(dirInBox + "\\none", dirInBox + "\\new"), dir + L"\\new", 0},
         {tolvik, L"t " + src + L" new.txt",
@@ -157,7 +164,8 @@ int main(int, char** argv) {
         {tolvik, L"t folder link", ErrorBox("folder", "link"), L"link", 0}};
     for (const auto& c : cases) {
         if (c.exe[0] == L'-') continue;
-        const std::string seen = Run(c.exe, c.commandLine), name = std::to_string(&c - cases);
+        const std::string seen = Run(c.exe, c.commandLine, c.ansi),
+                          name = std::to_string(&c - cases);
         Check(seen == c.boxes + "exit 0", "case " + name + ": " + seen);
         if (!c.path.empty()) Check(Links(c.path) == c.links, "case " + name + ": links");
     }
