@@ -3,21 +3,21 @@
 #
 #   bash bench/bench.sh [runs]
 #
-# Under wine64 (the x86_64 build: 32-bit Wine cannot run here), one round
-# runs, side by side: the empty program (the floor: Wine and process start),
-# tolvik.exe FILE LINK (a hard link, removed again), and Wine's own
-# cmd /c mklink /H LINK FILE. Medians over the rounds, and ratios.
-# Then the executables' sizes, and callgrind's instruction counts for the
-# command-line code on command lines up to 32 KiB.
+# Under Wine, the shipped 32-bit program and a 32-bit empty one, both through
+# the 32-bit loader, natively or under qemu-i386 as scripts/install-deps.sh
+# set it up (the first line printed says which): one round runs, side by
+# side, the empty program (the floor: Wine and process start), tolvik.exe
+# FILE LINK (a hard link, removed again), and Wine's own cmd /c mklink /H
+# LINK FILE. Medians over the rounds, and ratios. Then the executable's size,
+# and callgrind's instruction counts for the command-line code on command
+# lines up to 32 KiB.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 runs=${1:-21}
 
-bash scripts/install-deps.sh valgrind >/dev/null
-for preset in windows-x86 windows-x64; do
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" >/dev/null
-done
+bash scripts/install-deps.sh valgrind | tail -n 1
+cmake --preset windows-x86 >/dev/null
+cmake --build --preset windows-x86 >/dev/null
 cmake -S . -B build/bench-host -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOLVIK_BUILD_TESTS=OFF >/dev/null
 cmake --build build/bench-host --target tolvik_command_line_cost >/dev/null
 
@@ -32,8 +32,8 @@ trap cleanup EXIT
 echo data >"$scratch/file.txt"
 file="Z:${scratch//\//\\}\\file.txt"
 link="Z:${scratch//\//\\}\\link.txt"
-empty=build/windows-x64/tolvik_empty.exe
-tolvik=build/windows-x64/tolvik.exe
+empty=build/windows-x86/tolvik_empty.exe
+tolvik=build/windows-x86/tolvik.exe
 
 now() { date +%s%N; }
 declare -a t_empty t_tolvik t_mklink
@@ -52,15 +52,13 @@ me=$(median "${t_empty[@]}"); mt=$(median "${t_tolvik[@]}"); mm=$(median "${t_mk
 ms() { awk -v us="$1" 'BEGIN {printf "%.1f ms", us / 1000}'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.3f", a / b}'; }
 
-echo "== One run under wine64, x86_64 build, median of $runs rounds side by side"
+echo "== One run under Wine, the 32-bit builds, median of $runs rounds side by side"
 printf '%-44s %10s\n' "empty GUI program (KERNEL32 + C runtime)" "$(ms "$me")"
 printf '%-44s %10s   %s x floor\n' "tolvik.exe FILE LINK (hard link)" "$(ms "$mt")" "$(ratio "$mt" "$me")"
 printf '%-44s %10s   tolvik is %s x this\n' "cmd /c mklink /H LINK FILE" "$(ms "$mm")" "$(ratio "$mt" "$mm")"
 echo
-echo "== Executable sizes"
-for exe in build/windows-x86/tolvik.exe build/windows-x64/tolvik.exe; do
-  printf '%-44s %6d bytes\n' "$exe" "$(stat -c %s "$exe")"
-done
+echo "== Executable size"
+printf '%-44s %6d bytes\n' "$tolvik" "$(stat -c %s "$tolvik")"
 echo
 echo "== Command-line code (count, first and second argument), callgrind instructions"
 for bytes in 4096 8192 16384 32768; do

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Runs a Windows test program under wine64, in a Wine prefix of its own that
-# is made on first use. Quiet: Wine's own chatter would bury the test output.
+# Runs a Windows test program under Wine, in a 64-bit Wine prefix of its own
+# that is made on first use: wine64 hands a 32-bit program to Wine's 32-bit
+# loader, and the prefix's syswow64 folder holds the 32-bit system DLLs.
+# Quiet: Wine's own chatter would bury the test output.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX=${TOLVIK_WINEPREFIX:-$here/build/wineprefix}

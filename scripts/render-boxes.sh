@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Takes pictures of the program's two message boxes as a Japanese Windows
-# user sees them (wine64 on a virtual display, code page 932, a Japanese
-# font) and saves them as docs/usage-note.png and docs/error-box.png.
-# Installs what is missing (Debian packages), builds the windows-x64 preset.
+# user sees them (the shipped program under Wine on a virtual display, code
+# page 932, a Japanese font) and saves them as docs/usage-note.png and
+# docs/error-box.png. Installs what is missing (Debian packages), builds the
+# windows-x86 preset.
 # As root, from anywhere:
 #
 #   bash scripts/render-boxes.sh
@@ -14,8 +15,8 @@ root=$(pwd)
 # Japanese locale, so that Wine maps the Japanese fonts.
 if [ -z "${TOLVIK_PICTURES:-}" ]; then
   bash scripts/install-deps.sh imagemagick fonts-ipafont-gothic fonts-wine
-  cmake --preset windows-x64 >/dev/null
-  cmake --build --preset windows-x64 --target tolvik >/dev/null
+  cmake --preset windows-x86 >/dev/null
+  cmake --build --preset windows-x86 --target tolvik >/dev/null
   exec env TOLVIK_PICTURES=1 xvfb-run -a -s '-screen 0 1024x768x24 -nolisten tcp' bash "$0"
 fi
 export TOLVIK_WINEPREFIX=$root/build/pictures-wineprefix LANG=ja_JP.UTF-8 LC_ALL=
@@ -34,7 +35,7 @@ cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 picture() {
   local png=$1
   shift
-  cmake/wine-run.sh build/windows-x64/tolvik.exe "$@" &
+  cmake/wine-run.sh build/windows-x86/tolvik.exe "$@" &
   local running=$!
   sleep 4
   import -display "$DISPLAY" -window root -trim +repage -define png:exclude-chunks=date,time \

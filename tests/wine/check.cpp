@@ -1,4 +1,4 @@
-// The real program under wine64, as a user meets it, in the locale this check
+// The shipped program under Wine, as a user meets it, in the locale this check
 // was started in, started as Explorer starts it, with a UTF-16 command line:
 // each box read back (caption and text) and closed, hard links made for real,
 // none for a path Windows rewrote on the way to the ANSI command line, a
