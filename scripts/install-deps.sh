@@ -67,9 +67,12 @@ if [ "${TOLVIK_I386:-}" = qemu ] || ! runs_i386; then
   binfmt=/proc/sys/fs/binfmt_misc
   mountpoint -q "$binfmt" || mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null || true
   # F: the kernel opens the emulator now, so it runs in every root and namespace.
-  [ -e "$binfmt/qemu-i386" ] ||
+  if [ -e "$binfmt/qemu-i386" ]; then
+    echo 1 >"$binfmt/qemu-i386" 2>/dev/null || true
+  else
     printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386:F' \
       >"$binfmt/register" 2>/dev/null || true
+  fi
 fi
 if ! runs_i386; then
   echo "The 32-bit tolvik.exe cannot run here: this kernel runs no 32-bit code, and binfmt_misc (${binfmt:-}) took no qemu-i386 for it." >&2
