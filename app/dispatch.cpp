@@ -41,6 +41,14 @@ bool MakeLink(Platform& platform, const AnsiText& src, const AnsiText& dst) {
     return platform.CreateHardLinkA(dst.c_str(), src.c_str(), nullptr);
 }
 
+// The same link from the paths as typed, through the wide calls.
+bool MakeTypedLink(Platform& platform, const WideText& src, const WideText& dst) {
+    const std::uint32_t attributes = platform.GetFileAttributesW(src.c_str());
+    if (attributes == kInvalidFileAttributes) return false;
+    if ((attributes & kFileAttributeDirectory) != 0) return MakeJunction(platform, src, dst);
+    return platform.CreateHardLinkW(dst.c_str(), src.c_str(), nullptr);
+}
+
 }  // namespace
 
 void RunLinkMaker(Platform& platform) {
@@ -50,22 +58,29 @@ void RunLinkMaker(Platform& platform) {
     // meaning (a yen sign as a backslash, a fullwidth quote as a quote).
     const WideText typedSrc = WideArgumentAt(platform, 1);
     const WideText typedDst = WideArgumentAt(platform, 2);
-    // Arguments after the second are ignored.
+    // Arguments after the second are ignored. The usage note is for a line
+    // that lacks a second argument both as typed and in ANSI; where the two
+    // split differently, the typed one decides below.
     if (ArgumentCount(platform) < 2 && typedDst.empty()) {
         ShowUsage(platform, locale);
         return;
     }
     const AnsiText src = ArgumentAt(platform, 1);
     const AnsiText dst = ArgumentAt(platform, 2);
-    // A path is used only when Windows reads it back as exactly what was
-    // typed. Otherwise nothing is touched, and the box names what was typed,
-    // each character the code page lacks as "?".
-    if (!AsTyped(platform, src, typedSrc) || !AsTyped(platform, dst, typedDst)) {
-        const AnsiText shownSrc = WithoutBestFit(platform, typedSrc.view());
-        ShowError(platform, shownSrc, WithoutBestFit(platform, typedDst.view()));
+    // The ANSI calls get a path only when Windows reads it back as exactly
+    // what was typed.
+    if (AsTyped(platform, src, typedSrc) && AsTyped(platform, dst, typedDst)) {
+        if (!MakeLink(platform, src, dst)) ShowError(platform, src, dst);
         return;
     }
-    if (!MakeLink(platform, src, dst)) ShowError(platform, src, dst);
+    // Otherwise the wide calls get the paths as typed, and no other path is
+    // looked at. One path typed, where the ANSI line has two, is no link: an
+    // empty name is never handed to Windows. The box names what was typed,
+    // each character the code page lacks as "?".
+    if (typedDst.empty() || !MakeTypedLink(platform, typedSrc, typedDst)) {
+        const AnsiText shownSrc = WithoutBestFit(platform, typedSrc.view());
+        ShowError(platform, shownSrc, WithoutBestFit(platform, typedDst.view()));
+    }
 }
 
 }  // namespace tolvik

@@ -34,6 +34,10 @@ class CommandLineOnly final : public tolvik::Platform {
         return tolvik::kInvalidFileAttributes;
     }
     bool CreateHardLinkA(const char*, const char*, void*) override { return false; }
+    std::uint32_t GetFileAttributesW(const char16_t*) override {
+        return tolvik::kInvalidFileAttributes;
+    }
+    bool CreateHardLinkW(const char16_t*, const char16_t*, void*) override { return false; }
     bool CreateDirectoryW(const char16_t*, void*) override { return false; }
     tolvik::Handle CreateFileW(const char16_t*, std::uint32_t, std::uint32_t, void*, std::uint32_t,
                                std::uint32_t, tolvik::Handle) override {

@@ -33,10 +33,9 @@ WideText FullPath(Platform& platform, const WideText& path) {
 // verbatim source (\\?\C:\data.) or one in the NT form (\??\C:\data) is
 // examined by Windows exactly as written: made full, it would lose a trailing
 // dot or space, or gain a drive, and lead elsewhere.
-WideText TargetOf(Platform& platform, std::string_view src) {
-    const WideText wide = ToWide(platform, src);
-    if (IsVerbatim(wide.view())) return JunctionTarget(wide.view());
-    const WideText full = FullPath(platform, wide);
+WideText TargetOf(Platform& platform, const WideText& src) {
+    if (IsVerbatim(src.view())) return JunctionTarget(src.view());
+    const WideText full = FullPath(platform, src);
     return full.empty() ? WideText() : JunctionTarget(full.view());
 }
 
@@ -80,13 +79,9 @@ class OpenedHandle {
     Handle handle_;
 };
 
-}  // namespace
-
-bool MakeJunction(Platform& platform, std::string_view src, std::string_view dst) {
-    const WideText target = TargetOf(platform, src);
-    const WideText link = ToWide(platform, dst);
-    // A path that could not be converted is not the one typed: nothing is
-    // asked of the volume in its name.
+bool MakeJunctionAt(Platform& platform, const WideText& target, const WideText& link) {
+    // A path that could not be converted is not the one typed, and an empty
+    // one was not typed at all: nothing is asked of the volume in its name.
     if (target.empty() || link.empty()) return false;
 
     // Declared first so that it goes last: the handle is always closed before
@@ -109,6 +104,19 @@ bool MakeJunction(Platform& platform, std::string_view src, std::string_view dst
                                                request.length, nullptr, 0, &bytesReturned, nullptr);
     if (made) directory.Keep();
     return made;
+}
+
+}  // namespace
+
+bool MakeJunction(Platform& platform, std::string_view src, std::string_view dst) {
+    // Two statements, so that Windows is asked in one order: the source's
+    // conversion and full path, then the link's conversion.
+    const WideText target = TargetOf(platform, ToWide(platform, src));
+    return MakeJunctionAt(platform, target, ToWide(platform, dst));
+}
+
+bool MakeJunction(Platform& platform, const WideText& src, const WideText& dst) {
+    return MakeJunctionAt(platform, TargetOf(platform, src), dst);
 }
 
 }  // namespace tolvik

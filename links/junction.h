@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "support/text.h"
 
 namespace tolvik {
 
@@ -12,5 +13,8 @@ namespace tolvik {
 // directory was made, it is removed again; a directory that was there before
 // is never touched.
 bool MakeJunction(Platform& platform, std::string_view src, std::string_view dst);
+
+// The same from the UTF-16 texts as typed, handed to Windows as they stand.
+bool MakeJunction(Platform& platform, const WideText& src, const WideText& dst);
 
 }  // namespace tolvik

@@ -64,6 +64,10 @@ class Platform {
     virtual std::uint32_t GetFileAttributesA(const char* path) = 0;
     virtual bool CreateHardLinkA(const char* link, const char* existing,
                                  void* securityAttributes) = 0;
+    // The same two for paths the code page cannot carry, as they were typed.
+    virtual std::uint32_t GetFileAttributesW(const char16_t* path) = 0;
+    virtual bool CreateHardLinkW(const char16_t* link, const char16_t* existing,
+                                 void* securityAttributes) = 0;
     virtual bool CreateDirectoryW(const char16_t* path, void* securityAttributes) = 0;
     virtual Handle CreateFileW(const char16_t* path, std::uint32_t access, std::uint32_t share,
                                void* securityAttributes, std::uint32_t disposition,

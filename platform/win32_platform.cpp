@@ -96,6 +96,16 @@ bool Win32Platform::CreateHardLinkA(const char* link, const char* existing,
                              static_cast<LPSECURITY_ATTRIBUTES>(securityAttributes)) != FALSE;
 }
 
+std::uint32_t Win32Platform::GetFileAttributesW(const char16_t* path) {
+    return ::GetFileAttributesW(Wide(path));
+}
+
+bool Win32Platform::CreateHardLinkW(const char16_t* link, const char16_t* existing,
+                                    void* securityAttributes) {
+    return ::CreateHardLinkW(Wide(link), Wide(existing),
+                             static_cast<LPSECURITY_ATTRIBUTES>(securityAttributes)) != FALSE;
+}
+
 bool Win32Platform::CreateDirectoryW(const char16_t* path, void* securityAttributes) {
     return ::CreateDirectoryW(Wide(path), static_cast<LPSECURITY_ATTRIBUTES>(securityAttributes)) !=
            FALSE;

@@ -25,6 +25,9 @@ class Win32Platform : public Platform {
 
     std::uint32_t GetFileAttributesA(const char* path) override;
     bool CreateHardLinkA(const char* link, const char* existing, void* securityAttributes) override;
+    std::uint32_t GetFileAttributesW(const char16_t* path) override;
+    bool CreateHardLinkW(const char16_t* link, const char16_t* existing,
+                         void* securityAttributes) override;
     bool CreateDirectoryW(const char16_t* path, void* securityAttributes) override;
     Handle CreateFileW(const char16_t* path, std::uint32_t access, std::uint32_t share,
                        void* securityAttributes, std::uint32_t disposition, std::uint32_t flags,

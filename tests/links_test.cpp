@@ -38,31 +38,37 @@ std::vector<unsigned char> Request(const std::u16string& target) {
 
 // Whole runs. A box that is not shown (MessageBoxA answers 0 when it cannot be
 // made or USER32 cannot be had) changes nothing. Started by a Unicode program,
-// the ANSI line is made from the one typed: a path that a best fit rewrote
-// (the hyphen U+2010 as "-" in 1252) is not used, and the box names what was
-// typed, without best fit.
+// the ANSI line is made from the one typed: where a best fit rewrote a path
+// (the hyphen U+2010 as "-" in 1252), the wide calls get both as typed, and
+// the box names them without best fit.
 TEST(Dispatch, WholeRuns) {
+    const auto join = [](Log a, Log b) { return a.insert(a.end(), b.begin(), b.end()), a; };
     // Three splits; both paths read back as they were typed; the source examined.
-    Log junction = {"GetCPInfo 0", "GetCPInfo 0", "GetCPInfo 0", kJunction[0],
-                    kJunction[1],  kJunction[4],  kJunction[5],  "GetFileAttributesA C:\\data"};
-    Log none = junction;
-    none.push_back("MessageBoxA 0 10");
-    junction.insert(junction.end(), kJunction.begin(), kJunction.end());
+    const Log ansi = {"GetCPInfo 0", "GetCPInfo 0", "GetCPInfo 0", kJunction[0],
+                      kJunction[1],  kJunction[4],  kJunction[5],  "GetFileAttributesA C:\\data"};
     // clang-format off
-    const Log rewritten = {"GetCPInfo 0", "GetCPInfo 0", "GetCPInfo 0",
-                           "MultiByteToWideChar 0 0 a-b 0", "MultiByteToWideChar 0 0 a-b 3",
-                           "WideCharToMultiByte 0 400 a\020b 0", "WideCharToMultiByte 0 400 a\020b 3",
-                           "WideCharToMultiByte 0 400 c 0", "WideCharToMultiByte 0 400 c 1",
-                           "MessageBoxA 0 10"};
+    const Log typed = {"GetCPInfo 0", "GetCPInfo 0", "GetCPInfo 0", "MultiByteToWideChar 0 0 a-b 0",
+                       "MultiByteToWideChar 0 0 a-b 3", "GetFileAttributesW a\020b"};
+    const Log box = {"WideCharToMultiByte 0 400 a\020b 0", "WideCharToMultiByte 0 400 a\020b 3",
+                     "WideCharToMultiByte 0 400 c 0", "WideCharToMultiByte 0 400 c 1", "MessageBoxA 0 10"};
+    const Log junction = {"GetFullPathNameW a\020b 0", "GetFullPathNameW a\020b 8", "CreateDirectoryW c 0",
+                          "CreateFileW c 40000000 3 0 3 2200000 0", kJunction[8], kJunction[9]};
+    // One path typed, two in the ANSI line: no link, nothing examined.
+    const Log onePath = {"GetCPInfo 0", "GetCPInfo 0", "GetCPInfo 0", "MultiByteToWideChar 0 0 a 0",
+                         "MultiByteToWideChar 0 0 a 1", "WideCharToMultiByte 0 400 a\002 b 0",
+                         "WideCharToMultiByte 0 400 a\002 b 4", "MessageBoxA 0 10"};
     // clang-format on
     const struct {
         std::uint32_t attributes;
         std::u16string typed;
-        Log log;  // its last call fails
-    } runs[] = {{0, u"", {"GetCPInfo 0", "GetModuleFileNameA 105", "MessageBoxA 0 40"}},
-                {kInvalidFileAttributes, u"", none},
-                {kFileAttributeDirectory, u"", junction},
-                {0x20, u"t a\u2010b c", rewritten}};
+        Log log;                // its last call fails
+        const char *src, *dst;  // the paths in the box, for a typed line
+    } runs[] = {{0, u"", {"GetCPInfo 0", "GetModuleFileNameA 105", "MessageBoxA 0 40"}, {}, {}},
+                {kInvalidFileAttributes, u"", join(ansi, {"MessageBoxA 0 10"}), {}, {}},
+                {kFileAttributeDirectory, u"", join(ansi, kJunction), {}, {}},
+                {kInvalidFileAttributes, u"t a\u2010b c", join(typed, box), "a?b", "c"},
+                {kFileAttributeDirectory, u"t a\u2010b c", join(typed, junction), {}, {}},
+                {0x20, u"t \"a\uFF02 b\"", onePath, "a? b", ""}};
     for (const auto& run : runs) {
         ScriptedPlatform platform;
         if (run.attributes != 0) platform.commandLine += " C:\\data D:\\link";
@@ -72,7 +78,7 @@ TEST(Dispatch, WholeRuns) {
         RunLinkMaker(platform);
         EXPECT_EQ(platform.log, run.log);
         EXPECT_TRUE(platform.request.empty() || platform.request == Request(u"\\??\\C:\\data"));
-        EXPECT_EQ(platform.box, run.typed.empty() ? platform.box : ErrorText("a?b", "c").c_str());
+        EXPECT_EQ(platform.box, run.src ? ErrorText(run.src, run.dst).c_str() : platform.box);
     }
 }
 

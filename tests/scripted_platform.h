@@ -57,7 +57,7 @@ class ScriptedPlatform final : public Platform {
     std::map<std::uint32_t, std::string> codePageText = {{0x409, "1252"}, {0x411, "932"}};
     std::map<std::uint32_t, std::array<std::uint8_t, 12>> leadBytes = {
         {932, {0x81, 0x9F, 0xE0, 0xFC}}, {1252, {}}, {1251, {}}};
-    std::uint32_t attributes = 0x20;        // what GetFileAttributesA says of every path
+    std::uint32_t attributes = 0x20;        // what GetFileAttributesA and W say of every path
     std::u16string fullPath = u"C:\\data";  // what GetFullPathNameW makes of every path
     std::uint32_t sizeSlack = 0;            // a size answer this much larger, as for C:\x\..\data
     int growths = 0;       // size answers after which the current directory changes
@@ -136,6 +136,12 @@ class ScriptedPlatform final : public Platform {
     }
     bool CreateHardLinkA(const char* link, const char* existing, void* security) override {
         return !Call("CreateHardLinkA", link, existing, security);
+    }
+    std::uint32_t GetFileAttributesW(const char16_t* path) override {
+        return Call("GetFileAttributesW", path) ? kInvalidFileAttributes : attributes;
+    }
+    bool CreateHardLinkW(const char16_t* link, const char16_t* existing, void* security) override {
+        return !Call("CreateHardLinkW", link, existing, security);
     }
     bool CreateDirectoryW(const char16_t* path, void* security) override {
         return !Call("CreateDirectoryW", path, security);

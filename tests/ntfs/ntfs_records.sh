@@ -18,9 +18,10 @@ ntfs-3g "$work/image" "$mnt" || skip "ntfs-3g cannot mount here"
 
 # The folder each junction leads to, as a path inside the image; the record
 # is for C:\ and that path. 267 units is the longest target; data. is not
-# data, as a verbatim source names it.
+# data, as a verbatim source names it; a〜b한😀, a pair of units included, is
+# a name that only the wide calls take as typed.
 long=$(printf 'd%.0s' {1..200})/$(printf 'e%.0s' {1..59})
-folders=(data "my data" 予定表 "$long" data.)
+folders=(data "my data" 予定表 a〜b한😀 "$long" data.)
 failed=0
 for i in "${!folders[@]}"; do
   folder=${folders[$i]}

@@ -1,10 +1,10 @@
 // The shipped program under Wine, as a user meets it, in the locale this check
 // was started in, started as Explorer starts it, with a UTF-16 command line:
 // each box read back (caption and text) and closed, hard links made for real,
-// none for a path Windows rewrote on the way to the ANSI command line, a
-// refused junction taken back, exit status 0, no DLL loaded from the
-// program's own folder, and the program's step through a command line equal
-// to CharNextA's.
+// at the typed name where Windows rewrote a path on the way to the ANSI
+// command line and nowhere else, a refused junction taken back, exit status 0,
+// no DLL loaded from the program's own folder, and the program's step through
+// a command line equal to CharNextA's.
 //
 //   tolvik_wine_check <tolvik.exe> <ANSI code page> <ja | en> <planted.dll>   (in an empty folder)
 #include <windows.h>
@@ -122,11 +122,14 @@ int main(int, char** argv) {
     const std::string dirInBox = dbcs ? "\x95\x5C" : "caf\xE9",
                       yoteiInBox = "\x97\x5C\x92\xE8\x95\x5C.exe";
     // Look-alikes that the code page turns into a backslash, a quote, a hyphen
-    // or a blank.
-    const std::wstring slash = dbcs ? L"¥" : L"＼", src = dbcs ? L"folder¥..¥a.txt" : L"＂a.txt＂";
-    CreateDirectoryW(L"folder", nullptr), CreateDirectoryW(dir.c_str(), nullptr);
-    Links(L"a.txt", OPEN_ALWAYS), Links(L"old.txt", OPEN_ALWAYS);
-    Links(dir + L"\\" + other + L".txt", OPEN_ALWAYS);
+    // or a blank, and a name it has no form for at all: each is linked as
+    // typed, the files that are named so being there.
+    const std::wstring slash = dbcs ? L"¥" : L"＼", src = dbcs ? L"folder¥..¥a.txt" : L"＂a.txt＂",
+                       up = L"folder" + slash + L".." + slash + L"up.txt",
+                       lacked = dbcs ? L"a〜b" : L"a한b", made = lacked + L"\\new.txt";
+    for (auto name : {L"folder", dir.c_str(), lacked.c_str()}) CreateDirectoryW(name, nullptr);
+    for (const auto& name : {L"a.txt", L"old.txt", L"＂a", src.c_str()}) Links(name, OPEN_ALWAYS);
+    Links(dir + L"\\" + other + L".txt", OPEN_ALWAYS), Links(lacked + L"\\😀.txt", OPEN_ALWAYS);
     // A copy in a downloads folder, beside DLLs planted under system names.
     CreateDirectoryA("downloads", nullptr);
     CopyFileA(argv[1], "downloads\\maker.exe", TRUE);
@@ -151,14 +154,15 @@ int main(int, char** argv) {
          dir + L"\\" + other + wide + other, 2, true},
         {L"downloads\\maker.exe", L"t " + dir + L"\\none " + dir + L"\\new",
          ErrorBox(dirInBox + "\\none", dirInBox + "\\new"), dir + L"\\new", 0},
-        {tolvik, L"t " + src + L" new.txt",
-         ErrorBox(dbcs ? "folder?..?a.txt" : "?a.txt?", "new.txt"), L"new.txt", 0},
-        {tolvik, L"t a.txt folder" + slash + L".." + slash + L"up.txt",
-         ErrorBox("a.txt", "folder?..?up.txt"), L"up.txt", 0},
-        {only932 + tolvik, L"t a.txt a\u00ADb", ErrorBox("a.txt", "a?b"), L"a-b", 0},
-        {only1252 + tolvik, L"t ＂a b＂", ErrorBox("?a", "b?"), L"", 0},
+        // A.txt has a fourth name, then a fifth.
+        {tolvik, L"t " + src + L" new.txt", "", L"new.txt", 2},
+        {tolvik, L"t a.txt " + up, "", up, 4},
+        {only932 + tolvik, L"t a.txt a\u00ADb", "", L"a\u00ADb", 5},
+        {only1252 + tolvik, L"t a.txt b\u3000c.txt", "", L"b\u3000c.txt", 5},
+        {only1252 + tolvik, L"t ＂a b＂", "", L"b＂", 2},
         {only1252 + tolvik, L"t \"a＂ b\"", ErrorBox("a? b", ""), L"", 0},
-        {only1252 + tolvik, L"t a.txt b\u3000c.txt", ErrorBox("a.txt", "b?c.txt"), L"b", 0},
+        {tolvik, L"t " + lacked + L"\\😀.txt " + made, "", made, 2},
+        {tolvik, L"t a.txt " + made, ErrorBox("a.txt", "a?b\\new.txt"), made, 2},
         {tolvik, L"t a.txt old.txt", ErrorBox("a.txt", "old.txt"), L"old.txt", 1},
         // This Wine refuses every junction, so the directory made for it goes again.
         {tolvik, L"t folder link", ErrorBox("folder", "link"), L"link", 0}};
@@ -169,6 +173,7 @@ int main(int, char** argv) {
         Check(seen == c.boxes + "exit 0", "case " + name + ": " + seen);
         if (!c.path.empty()) Check(Links(c.path) == c.links, "case " + name + ": links");
     }
+    for (const auto& name : {L"up.txt", L"a-b", L"b"}) Check(Links(name) == 0, "best fit made");
     Check(Links(L"planted.txt") == 0, "a DLL beside the program was loaded");
     std::printf("%d failed\n", failures);
     return failures == 0 ? 0 : 1;
