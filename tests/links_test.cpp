@@ -2,9 +2,12 @@
 // link, against the scripted platform: what only a double can show.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "app/dispatch.h"
 #include "app/messages.h"
 #include "links/junction.h"
+#include "links/mount_point.h"
 #include "scripted_platform.h"
 
 namespace tolvik {
@@ -99,6 +102,16 @@ TEST(Junction, EachFailingCallTakesBackWhatWasMade) {
         if (failing == 7 || failing == 8) expected.push_back("RemoveDirectoryW D:\\link");
         EXPECT_EQ(platform.log, expected);
     }
+}
+
+// Whatever the buffer held before, the request is the record alone, its
+// terminators included.
+TEST(Junction, RequestOverAnyBuffer) {
+    MountPointRequest request;
+    std::memset(&request, 0xAA, sizeof request);
+    ASSERT_TRUE(BuildMountPointRequest(u"\\??\\C:\\d", request));
+    EXPECT_EQ(std::vector<unsigned char>(request.bytes, request.bytes + request.length),
+              Request(u"\\??\\C:\\d"));
 }
 
 TEST(Junction, TargetIsTheFullPathInItsNtForm) {
