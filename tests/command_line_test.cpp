@@ -119,6 +119,9 @@ TEST(Locale, IntegerOrDefault) {
           "$g",   "$@",    "$G",  "2147483648", "-2147483649", "$100000000", "99999999999"}) {
         EXPECT_EQ(IntegerOrDefault(text, -7), -7) << text;
     }
+    // Blanks up to the end of the buffer: nothing past it is read.
+    const char blanks[] = {' ', ' '};
+    EXPECT_EQ(IntegerOrDefault(std::string_view(blanks, 2), -7), -7);
 }
 
 TEST(DisplayName, FileNamePart) {
