@@ -20,7 +20,7 @@ packages=(
 )
 
 installed() { dpkg-query -W -f='${Status} ${Version}' "$1" 2>/dev/null | grep -q "install ok installed${2:+ $2}"; }
-install() {
+apt_install() {
   echo "Installing: $*"
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" >/dev/null
 }
@@ -40,7 +40,7 @@ wine=$(dpkg-query -W -f='${Version}' wine64)
 if ! installed wine32:i386 "$wine" || ! installed libwine:i386 "$wine"; then
   dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
   apt-get update -qq
-  install "wine32:i386=$wine" "libwine:i386=$wine"
+  apt_install "wine32:i386=$wine" "libwine:i386=$wine"
 fi
 
 # Where the kernel runs no 32-bit code, binfmt_misc hands every 32-bit ELF
@@ -62,7 +62,7 @@ if [ "${TOLVIK_I386:-}" = qemu ] || ! runs_i386; then
       from=qemu-user/bookworm-backports
     fi
     apt-get update -qq
-    install "$from"
+    apt_install "$from"
   fi
   binfmt=/proc/sys/fs/binfmt_misc
   mountpoint -q "$binfmt" || mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null || true
