@@ -14,16 +14,28 @@ namespace {
 
 // The boxes have no owner window and only the default OK button; which
 // button closed them is not looked at.
-void ShowUsage(Platform& platform, const SystemLocale& locale) {
-    const AnsiText path = ArgumentAt(platform, 0);
-    const AnsiText name = FileNamePart(locale.leadBytes, path.view());
-    const AnsiText text = UsageText(name.view());
-    platform.MessageBoxA(nullptr, text.c_str(), kUsageCaption.data(), kMbIconInformation);
+void Show(Platform& platform, const Box& box) {
+    platform.MessageBoxW(nullptr, box.text.c_str(), box.caption.c_str(), box.type);
 }
 
-void ShowError(Platform& platform, const AnsiText& src, const AnsiText& dst) {
-    const AnsiText text = ErrorText(src.view(), dst.view());
-    platform.MessageBoxA(nullptr, text.c_str(), kErrorCaption.data(), kMbIconError);
+// The executable's file name: the display name of its ANSI path where that
+// path is exactly the one Windows holds, and otherwise the file name of the
+// path Windows holds, which the code page cannot carry.
+void ShowUsage(Platform& platform, const SystemLocale& locale) {
+    const AnsiText path = ArgumentAt(platform, 0);
+    const WideText held = WideArgumentAt(platform, 0);
+    if (held.empty() || ToWide(platform, path.view()).view() == held.view()) {
+        const AnsiText name = FileNamePart(locale.leadBytes, path.view());
+        Show(platform, UsageNote(platform, ToWide(platform, name.view()).view()));
+    } else {
+        Show(platform, UsageNote(platform, FileNamePart(held.view())));
+    }
+}
+
+// The paths as they were typed; on the ANSI route they are what the ANSI
+// texts read back as.
+void ShowError(Platform& platform, const WideText& src, const WideText& dst) {
+    Show(platform, ErrorBox(platform, src.view(), dst.view()));
 }
 
 // Whether Windows reads the path back as exactly what was typed.
@@ -59,9 +71,9 @@ void RunLinkMaker(Platform& platform) {
     const WideText typedSrc = WideArgumentAt(platform, 1);
     const WideText typedDst = WideArgumentAt(platform, 2);
     // Arguments after the second are ignored. The usage note is for a line
-    // that lacks a second argument both as typed and in ANSI; where the two
-    // split differently, the typed one decides below.
-    if (ArgumentCount(platform) < 2 && typedDst.empty()) {
+    // that lacks a second argument as typed, whatever the ANSI line makes of
+    // it: a look-alike of a blank or a quote may split it otherwise.
+    if (typedDst.empty()) {
         ShowUsage(platform, locale);
         return;
     }
@@ -70,17 +82,12 @@ void RunLinkMaker(Platform& platform) {
     // The ANSI calls get a path only when Windows reads it back as exactly
     // what was typed.
     if (AsTyped(platform, src, typedSrc) && AsTyped(platform, dst, typedDst)) {
-        if (!MakeLink(platform, src, dst)) ShowError(platform, src, dst);
+        if (!MakeLink(platform, src, dst)) ShowError(platform, typedSrc, typedDst);
         return;
     }
     // Otherwise the wide calls get the paths as typed, and no other path is
-    // looked at. One path typed, where the ANSI line has two, is no link: an
-    // empty name is never handed to Windows. The box names what was typed,
-    // each character the code page lacks as "?".
-    if (typedDst.empty() || !MakeTypedLink(platform, typedSrc, typedDst)) {
-        const AnsiText shownSrc = WithoutBestFit(platform, typedSrc.view());
-        ShowError(platform, shownSrc, WithoutBestFit(platform, typedDst.view()));
-    }
+    // looked at.
+    if (!MakeTypedLink(platform, typedSrc, typedDst)) ShowError(platform, typedSrc, typedDst);
 }
 
 }  // namespace tolvik

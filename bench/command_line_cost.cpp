@@ -17,15 +17,12 @@ class CommandLineOnly final : public tolvik::Platform {
     const char* GetCommandLineA() override { return line_.c_str(); }
     const char16_t* GetCommandLineW() override { return u""; }
     std::uint32_t GetModuleFileNameA(char*, std::uint32_t) override { return 0; }
+    std::uint32_t GetModuleFileNameW(char16_t*, std::uint32_t) override { return 0; }
     std::uint32_t GetThreadLocale() override { return 0; }
     int GetLocaleInfoA(std::uint32_t, std::uint32_t, char*, int) override { return 0; }
     std::uint32_t GetACP() override { return 1252; }
     bool GetCPInfo(std::uint32_t, tolvik::CodePageInfo*) override { return false; }
     int MultiByteToWideChar(std::uint32_t, std::uint32_t, const char*, int, char16_t*,
-                            int) override {
-        return 0;
-    }
-    int WideCharToMultiByte(std::uint32_t, std::uint32_t, const char16_t*, int, char*,
                             int) override {
         return 0;
     }
@@ -49,7 +46,7 @@ class CommandLineOnly final : public tolvik::Platform {
     }
     bool CloseHandle(tolvik::Handle) override { return false; }
     bool RemoveDirectoryW(const char16_t*) override { return false; }
-    int MessageBoxA(void*, const char*, const char*, std::uint32_t) override { return 0; }
+    int MessageBoxW(void*, const char16_t*, const char16_t*, std::uint32_t) override { return 0; }
 
   private:
     std::string line_;

@@ -17,7 +17,7 @@ constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
 constexpr std::uint32_t kFileAttributeDirectory = 0x10u;
 
 constexpr std::uint32_t kCodePageAnsi = 0;                    // CP_ACP
-constexpr std::uint32_t kWcNoBestFitChars = 0x400;            // WC_NO_BEST_FIT_CHARS
+constexpr std::uint32_t kCodePageJapanese = 932;              // Shift_JIS, the fixed texts' own
 constexpr std::uint32_t kLocaleDefaultAnsiCodePage = 0x1004;  // LOCALE_IDEFAULTANSICODEPAGE
 
 constexpr std::uint32_t kGenericWrite = 0x40000000u;
@@ -46,6 +46,8 @@ class Platform {
     // made from it and may differ.
     virtual const char16_t* GetCommandLineW() = 0;
     virtual std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t size) = 0;
+    // The same path as Windows holds it, which the ANSI one is made from.
+    virtual std::uint32_t GetModuleFileNameW(char16_t* buffer, std::uint32_t size) = 0;
     virtual std::uint32_t GetThreadLocale() = 0;
     virtual int GetLocaleInfoA(std::uint32_t locale, std::uint32_t type, char* buffer,
                                int size) = 0;
@@ -53,9 +55,6 @@ class Platform {
     virtual bool GetCPInfo(std::uint32_t codePage, CodePageInfo* info) = 0;
     virtual int MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags, const char* text,
                                     int length, char16_t* wide, int wideSize) = 0;
-    // With the code page's own default character, and no report of its use.
-    virtual int WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags,
-                                    const char16_t* wide, int length, char* text, int size) = 0;
     // Only the junction asks for it: its target must be a full path.
     virtual std::uint32_t GetFullPathNameW(const char16_t* path, std::uint32_t size,
                                            char16_t* buffer) = 0;
@@ -79,7 +78,7 @@ class Platform {
     virtual bool RemoveDirectoryW(const char16_t* path) = 0;
 
     // User interface.
-    virtual int MessageBoxA(void* owner, const char* text, const char* caption,
+    virtual int MessageBoxW(void* owner, const char16_t* text, const char16_t* caption,
                             std::uint32_t type) = 0;
 
   protected:

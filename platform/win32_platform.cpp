@@ -15,7 +15,7 @@ static_assert(sizeof(CodePageInfo) == sizeof(CPINFO), "CodePageInfo mirrors CPIN
 static_assert(offsetof(CodePageInfo, LeadByte) == offsetof(CPINFO, LeadByte), "");
 static_assert(kInvalidFileAttributes == INVALID_FILE_ATTRIBUTES, "");
 static_assert(kFileAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY, "");
-static_assert(kCodePageAnsi == CP_ACP && kWcNoBestFitChars == WC_NO_BEST_FIT_CHARS, "");
+static_assert(kCodePageAnsi == CP_ACP, "");
 static_assert(kLocaleDefaultAnsiCodePage == LOCALE_IDEFAULTANSICODEPAGE, "");
 static_assert(kGenericWrite == GENERIC_WRITE, "");
 static_assert(kFileShareRead == FILE_SHARE_READ && kFileShareWrite == FILE_SHARE_WRITE, "");
@@ -35,9 +35,18 @@ wchar_t* Wide(char16_t* text) {
 template <typename Function>
 Function Find(HMODULE module, const char* name) {
     Function function = nullptr;
-    FARPROC found = ::GetProcAddress(module, name);
+    FARPROC found = module == nullptr ? nullptr : ::GetProcAddress(module, name);
     if (found != nullptr) std::memcpy(&function, &found, sizeof function);
     return function;
+}
+
+// A DLL of the system folder, loaded once a box is to be shown and kept
+// until the process ends; null when it cannot be had. USER32 is a known DLL
+// and comes from the system folder whatever the search order. COMCTL32 comes
+// as the manifest's Common Controls 6, from the side-by-side store, and from
+// Windows 7 with KB2533623 on the search order is the system folder alone.
+HMODULE SystemDll(const char* name) {
+    return ::LoadLibraryA(name);
 }
 
 }  // namespace
@@ -52,6 +61,10 @@ const char16_t* Win32Platform::GetCommandLineW() {
 
 std::uint32_t Win32Platform::GetModuleFileNameA(char* buffer, std::uint32_t size) {
     return ::GetModuleFileNameA(nullptr, buffer, size);
+}
+
+std::uint32_t Win32Platform::GetModuleFileNameW(char16_t* buffer, std::uint32_t size) {
+    return ::GetModuleFileNameW(nullptr, Wide(buffer), size);
 }
 
 std::uint32_t Win32Platform::GetThreadLocale() {
@@ -74,11 +87,6 @@ bool Win32Platform::GetCPInfo(std::uint32_t codePage, CodePageInfo* info) {
 int Win32Platform::MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags,
                                        const char* text, int length, char16_t* wide, int wideSize) {
     return ::MultiByteToWideChar(codePage, flags, text, length, Wide(wide), wideSize);
-}
-
-int Win32Platform::WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags,
-                                       const char16_t* wide, int length, char* text, int size) {
-    return ::WideCharToMultiByte(codePage, flags, Wide(wide), length, text, size, nullptr, nullptr);
 }
 
 std::uint32_t Win32Platform::GetFullPathNameW(const char16_t* path, std::uint32_t size,
@@ -137,17 +145,16 @@ bool Win32Platform::RemoveDirectoryW(const char16_t* path) {
     return ::RemoveDirectoryW(Wide(path)) != FALSE;
 }
 
-int Win32Platform::MessageBoxA(void* owner, const char* text, const char* caption,
+int Win32Platform::MessageBoxW(void* owner, const char16_t* text, const char16_t* caption,
                                std::uint32_t type) {
-    // USER32 and what it loads in turn come from the system folder alone.
-    // Where Windows lacks the search flags it refuses them, and USER32, a
-    // known DLL, comes from the system folder by its bare name anyway. It
-    // stays loaded until the process ends.
-    HMODULE user32 = ::LoadLibraryExA("user32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (user32 == nullptr) user32 = ::LoadLibraryA("user32.dll");
-    if (user32 == nullptr) return 0;
-    const auto messageBox = Find<int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT)>(user32, "MessageBoxA");
-    return messageBox == nullptr ? 0 : messageBox(static_cast<HWND>(owner), text, caption, type);
+    // The manifest asks for Common Controls 6, and Windows XP then shows no
+    // box until COMCTL32 is loaded; that version comes in its place.
+    SystemDll("comctl32.dll");
+    const auto messageBox =
+        Find<int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT)>(SystemDll("user32.dll"), "MessageBoxW");
+    return messageBox == nullptr
+               ? 0
+               : messageBox(static_cast<HWND>(owner), Wide(text), Wide(caption), type);
 }
 
 void LoadDllsFromSystemFolderOnly() {

@@ -12,14 +12,13 @@ class Win32Platform : public Platform {
     const char* GetCommandLineA() override;
     const char16_t* GetCommandLineW() override;
     std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t size) override;
+    std::uint32_t GetModuleFileNameW(char16_t* buffer, std::uint32_t size) override;
     std::uint32_t GetThreadLocale() override;
     int GetLocaleInfoA(std::uint32_t locale, std::uint32_t type, char* buffer, int size) override;
     std::uint32_t GetACP() override;
     bool GetCPInfo(std::uint32_t codePage, CodePageInfo* info) override;
     int MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags, const char* text,
                             int length, char16_t* wide, int wideSize) override;
-    int WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags, const char16_t* wide,
-                            int length, char* text, int size) override;
     std::uint32_t GetFullPathNameW(const char16_t* path, std::uint32_t size,
                                    char16_t* buffer) override;
 
@@ -38,7 +37,7 @@ class Win32Platform : public Platform {
     bool CloseHandle(Handle handle) override;
     bool RemoveDirectoryW(const char16_t* path) override;
 
-    int MessageBoxA(void* owner, const char* text, const char* caption,
+    int MessageBoxW(void* owner, const char16_t* text, const char16_t* caption,
                     std::uint32_t type) override;
 };
 

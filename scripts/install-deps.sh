@@ -80,8 +80,9 @@ if ! runs_i386; then
 fi
 
 # Wine takes its ANSI code page and thread locale from these: 1252 and
-# English, 932 and Japanese.
-for wanted in en_US.UTF-8 ja_JP.UTF-8; do
+# English, 932 and Japanese, and UTF-8 for Georgian, which has no ANSI code
+# page of its own.
+for wanted in en_US.UTF-8 ja_JP.UTF-8 ka_GE.UTF-8; do
   if ! locale -a 2>/dev/null | grep -qix "${wanted/UTF-8/utf8}"; then
     sed -i "s/^# *\(${wanted} UTF-8\)/\1/" /etc/locale.gen
     grep -q "^${wanted} UTF-8" /etc/locale.gen || echo "${wanted} UTF-8" >>/etc/locale.gen

@@ -1,5 +1,6 @@
 #include "support/arguments.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <type_traits>
 #include <utility>
@@ -10,6 +11,8 @@ namespace {
 constexpr char kQuote = '"';
 // The buffer that GetModuleFileNameA fills for ArgumentAt(0).
 constexpr std::uint32_t kModuleNameBufferSize = 261;
+// Windows holds no longer path, so a buffer one unit longer never cuts one.
+constexpr std::uint32_t kLongestPath = 32767;
 
 // Steps through a command line: by the system code page's characters in the
 // ANSI one, by units in the UTF-16 one, where neither half of a surrogate pair
@@ -136,6 +139,11 @@ AnsiText ArgumentAt(Platform& platform, std::int32_t index) {
 }
 
 WideText WideArgumentAt(Platform& platform, std::int32_t index) {
+    if (index == 0) {
+        WideText buffer = WideText::OfLength(kLongestPath);
+        const std::uint32_t written = platform.GetModuleFileNameW(buffer.data(), kLongestPath + 1);
+        return WideText::Of(WideText::View(buffer.c_str(), std::min(written, kLongestPath)));
+    }
     return SplitUpTo(platform.GetCommandLineW(), index, WideStep{});
 }
 

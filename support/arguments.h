@@ -39,9 +39,10 @@ std::int32_t ArgumentCount(Platform& platform);
 // Any other index: the empty text.
 AnsiText ArgumentAt(Platform& platform, std::int32_t index);
 
-// The argument at that place (1 and up) in the UTF-16 command line that the
-// ANSI one was made from, split by the same rules; the empty text where there
-// is none.
+// Index 0: the executable's full path as Windows holds it, which the ANSI one
+// is made from. 1 and up: the argument at that place in the UTF-16 command
+// line that the ANSI one was made from, split by the same rules; the empty
+// text where there is none.
 WideText WideArgumentAt(Platform& platform, std::int32_t index);
 
 }  // namespace tolvik

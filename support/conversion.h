@@ -1,6 +1,7 @@
-// Texts between the system's ANSI code page and UTF-16.
+// Texts from a code page into UTF-16.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "platform/platform.h"
@@ -8,12 +9,9 @@
 
 namespace tolvik {
 
-// The UTF-16 form of an ANSI text, as Windows reads it for its ANSI calls;
-// the empty text when it cannot be converted.
-WideText ToWide(Platform& platform, std::string_view text);
-
-// The ANSI form of a UTF-16 text, without best fit: a character the code page
-// lacks becomes its default character (?), never a look-alike.
-AnsiText WithoutBestFit(Platform& platform, std::u16string_view text);
+// The UTF-16 form of a text in a code page, by default the system's ANSI one,
+// as Windows reads a text for its ANSI calls; the empty text when it cannot
+// be converted.
+WideText ToWide(Platform& platform, std::string_view text, std::uint32_t codePage = kCodePageAnsi);
 
 }  // namespace tolvik

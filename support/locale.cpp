@@ -142,4 +142,10 @@ AnsiText FileNamePart(const LeadByteSet& leadBytes, std::string_view path) {
     return AnsiText::Of(AnsiText::View(path.data() + delimiter, path.size() - delimiter));
 }
 
+std::u16string_view FileNamePart(std::u16string_view path) {
+    // npos + 1 is 0: the whole path.
+    const std::size_t start = path.find_last_of(u"\\:") + 1;
+    return std::u16string_view(path.data() + start, path.size() - start);
+}
+
 }  // namespace tolvik

@@ -74,4 +74,8 @@ std::int32_t LastDelimiterPosition(const LeadByteSet& leadBytes, std::string_vie
 // tool.exe.
 AnsiText FileNamePart(const LeadByteSet& leadBytes, std::string_view path);
 
+// The same for a UTF-16 path, where no unit of a character is a delimiter but
+// the delimiter itself.
+std::u16string_view FileNamePart(std::u16string_view path);
+
 }  // namespace tolvik

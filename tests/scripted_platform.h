@@ -50,6 +50,8 @@ bool SplitsByTheRules(const std::string& line);
 class ScriptedPlatform final : public Platform {
   public:
     std::string commandLine = "tolvik.exe", moduleFileName = "C:\\tools\\tolvik.exe";
+    // The path as Windows holds it; empty: the ANSI one read in the code page.
+    std::u16string heldModuleFileName;
     // The line a Unicode program started it with; empty: started with the
     // ANSI line as it stands, the UTF-16 one then made from it.
     std::u16string typedLine;
@@ -62,17 +64,19 @@ class ScriptedPlatform final : public Platform {
     std::uint32_t sizeSlack = 0;            // a size answer this much larger, as for C:\x\..\data
     int growths = 0;       // size answers after which the current directory changes
     bool cutAsXp = false;  // a path cut at the buffer without terminator, as Windows XP answers
+    bool without932 =
+        false;  // no table for code page 932, as on a Windows XP without East Asian support
     std::size_t failingCall = ~std::size_t{0};
     Log log;
     std::vector<unsigned char> request;  // what DeviceIoControl was given
-    std::string box;                     // the text of the last box
+    std::u16string box, caption;         // the text and caption of the last box
 
     const char* GetCommandLineA() override {
-        if (!typedLine.empty()) commandLine = Narrow(typedLine, true);
+        if (!typedLine.empty()) commandLine = Narrow(typedLine);
         return commandLine.c_str();
     }
     const char16_t* GetCommandLineW() override {
-        wideLine_ = typedLine.empty() ? Widen(commandLine) : typedLine;
+        wideLine_ = typedLine.empty() ? Widen(commandLine, acp) : typedLine;
         return wideLine_.c_str();
     }
     std::uint32_t GetThreadLocale() override { return threadLocale; }
@@ -85,6 +89,15 @@ class ScriptedPlatform final : public Platform {
         // Cut short, it answers the buffer's size, and since Vista its last
         // byte is the terminator; Windows XP leaves the terminator out.
         if (length >= size && !cutAsXp) buffer[size - 1] = '\0';
+        return std::min(length, size);
+    }
+    std::uint32_t GetModuleFileNameW(char16_t* buffer, std::uint32_t size) override {
+        std::fill(buffer, buffer + size, u'x');
+        if (Call("GetModuleFileNameW", size)) return 0;
+        const std::u16string path =
+            heldModuleFileName.empty() ? Widen(moduleFileName, acp) : heldModuleFileName;
+        const auto length = static_cast<std::uint32_t>(path.size());
+        std::copy(path.c_str(), path.c_str() + std::min(length + 1, size), buffer);
         return std::min(length, size);
     }
     int GetLocaleInfoA(std::uint32_t locale, std::uint32_t type, char* buffer, int size) override {
@@ -108,15 +121,8 @@ class ScriptedPlatform final : public Platform {
         const std::string ansi(text, static_cast<std::size_t>(length));
         if (size != 0) std::fill(wide, wide + size, u'?');
         if (Call("MultiByteToWideChar", codePage, flags, ansi, size)) return 0;
-        return Fill(Widen(ansi), wide, size, sizeSlack);
-    }
-    // UTF-8 takes no WC_NO_BEST_FIT_CHARS.
-    int WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags, const char16_t* wide,
-                            int length, char* text, int size) override {
-        const std::u16string typed(wide, static_cast<std::size_t>(length));
-        if (size != 0) std::fill(text, text + size, '*');
-        if (Call("WideCharToMultiByte", codePage, flags, typed, size) || acp == 65001) return 0;
-        return Fill(Narrow(typed, flags != kWcNoBestFitChars), text, size, 0);
+        if (codePage == kCodePageJapanese && without932) return 0;
+        return Fill(Widen(ansi, codePage == kCodePageAnsi ? acp : codePage), wide, size, sizeSlack);
     }
     // The size answer counts the terminator, the length written does not.
     std::uint32_t GetFullPathNameW(const char16_t* path, std::uint32_t size,
@@ -164,37 +170,39 @@ class ScriptedPlatform final : public Platform {
     }
     bool CloseHandle(Handle handle) override { return !Call("CloseHandle", handle); }
     bool RemoveDirectoryW(const char16_t* path) override { return !Call("RemoveDirectoryW", path); }
-    int MessageBoxA(void* owner, const char* text, const char*, std::uint32_t type) override {
-        box = text;
-        return Call("MessageBoxA", owner, type) ? 0 : 1;
+    int MessageBoxW(void* owner, const char16_t* text, const char16_t* title,
+                    std::uint32_t type) override {
+        box = text, caption = title;
+        return Call("MessageBoxW", owner, type) ? 0 : 1;
     }
 
   private:
     std::u16string wideLine_;
 
     // A code page row for the byte or character at `at`, or null.
-    const CodePageRow* Row(const std::string& ansi, std::size_t at, char16_t unit,
-                           bool bestFit) const {
+    const CodePageRow* Row(const std::string& ansi, std::size_t at, char16_t unit, bool bestFit,
+                           std::uint32_t codePage) const {
         for (const auto& row : kCodePageRows) {
             const bool matches = ansi.empty() ? row.units.find(unit) != row.units.npos
                                               : ansi.compare(at, row.bytes.size(), row.bytes) == 0;
-            if (row.codePage == acp && (row.exact || bestFit) && matches) return &row;
+            if (row.codePage == codePage && (row.exact || bestFit) && matches) return &row;
         }
         return nullptr;
     }
-    std::u16string Widen(const std::string& ansi) const {
+    std::u16string Widen(const std::string& ansi, std::uint32_t codePage) const {
         std::u16string wide;
         for (std::size_t at = 0; at < ansi.size(); ++at) {
-            const CodePageRow* row = Row(ansi, at, 0, false);
+            const CodePageRow* row = Row(ansi, at, 0, false, codePage);
             wide += row ? row->units[0] : static_cast<unsigned char>(ansi[at]);
             at += row ? row->bytes.size() - 1 : 0;
         }
         return wide;
     }
-    std::string Narrow(const std::u16string& wide, bool bestFit) const {
+    // Best fit included, as Windows makes the ANSI command line.
+    std::string Narrow(const std::u16string& wide) const {
         std::string ansi;
         for (const char16_t unit : wide) {
-            const CodePageRow* row = Row("", 0, unit, bestFit);
+            const CodePageRow* row = Row("", 0, unit, true, acp);
             const bool own = unit < (acp == 1252 ? 0x100 : 0x80);
             ansi += row ? row->bytes : std::string(1, own ? static_cast<char>(unit) : '?');
         }

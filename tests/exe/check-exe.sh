@@ -19,8 +19,8 @@ expect imports "$(sed -n 's/^\s*DLL Name: //p' <<<"$headers")" $'KERNEL32.dll\nm
 pe=$(od -An -tu4 -j60 -N4 "$exe")
 expect "time stamp" "$(od -An -tu4 -j$((pe + 8)) -N4 "$exe" | tr -d ' ')" "$4"
 grep -qaF "$5" "$exe" && expect "build folder" "named in the program" "not named"
-# It stays under 24 KiB.
-size=$(stat -c %s "$exe") budget=24575
+# It stays under 25 KiB; the manifest took it past 24 KiB.
+size=$(stat -c %s "$exe") budget=25599
 echo "$exe: $size bytes, budget $budget"
 [ "$size" -le "$budget" ] || expect size "$size" "at most $budget"
 # The resources as windres writes them back, the icon's pixels left out,

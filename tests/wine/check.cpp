@@ -24,39 +24,39 @@ void Check(bool ok, const std::string& what) {
     if (!ok) std::printf("FAIL %s\n", what.c_str()), ++failures;
 }
 
-// The boxes as this check reports them, byte for byte in code page 932.
-std::string UsageNote(const std::string& name) {
-    // ジャンクション 又は ハードリンクの作成 / 【書式】name [src] [dst]
-    return "box "
-           "\x83\x57\x83\x83\x83\x93\x83\x4E\x83\x56\x83\x87\x83\x93\x20\x96\x94\x82\xCD\x20"
-           "\x83\x6E\x81\x5B\x83\x68\x83\x8A\x83\x93\x83\x4E\x82\xCC\x8D\xEC\x90\xAC"
-           "\n\x81\x79\x8F\x91\x8E\xAE\x81\x7A" +
-           name + " [src] [dst]\n";
+// The boxes as a person reads them, as this check reports them.
+std::wstring UsageNote(const std::wstring& name) {
+    return L"box ジャンクション 又は ハードリンクの作成\n【書式】" + name + L" [src] [dst]\n";
 }
-std::string ErrorBox(const std::string& src, const std::string& dst) {
-    // 無念 / 作成できませんでした. / (empty line) / 元：src / 先：dst
-    return "box \x96\xB3\x94\x4F\n"
-           "\x8D\xEC\x90\xAC\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x2E"
-           "\r\n\r\n\x8C\xB3\x81\x46" +
-           src + "\r\n\x90\xE6\x81\x46" + dst + "\n";
+std::wstring ErrorBox(const std::wstring& src, const std::wstring& dst) {
+    return L"box 無念\n作成できませんでした.\r\n\r\n元：" + src + L"\r\n先：" + dst + L"\n";
+}
+
+std::string Utf8(const std::wstring& text) {
+    std::string bytes(text.size() * 3 + 1, '\0');
+    bytes.resize(static_cast<std::size_t>(
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0],
+                            static_cast<int>(bytes.size()), nullptr, nullptr)));
+    return bytes;
 }
 
 // Starts `exe` with exactly this command line, as a Unicode program starts
-// it or, `ansi`, as an ANSI program does with the code page's bytes, reads and closes each box it
-// shows, and gives up on it after a minute. Says what it saw and the status.
-std::string Run(const std::wstring& exe, std::wstring commandLine, bool ansi) {
+// it or, `ansi`, as an ANSI program does with the code page's bytes, reads
+// each box it shows as the UTF-16 text a person sees and closes it, and gives
+// up on it after a minute. Says what it saw and the status.
+std::wstring Run(const std::wstring& exe, std::wstring commandLine, bool ansi) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;  // laid out as STARTUPINFOA, and all else null
     PROCESS_INFORMATION process{};
-    std::string bytes(commandLine.size() * 2 + 1, '\0'), path(exe.begin(), exe.end());
+    std::string bytes(commandLine.size() * 3 + 1, '\0'), path(exe.begin(), exe.end());
     WideCharToMultiByte(CP_ACP, 0, commandLine.c_str(), -1, &bytes[0],
                         static_cast<int>(bytes.size()), nullptr, nullptr);
     if (!(ansi ? CreateProcessA(path.c_str(), &bytes[0], nullptr, nullptr, FALSE, 0, nullptr,
                                 nullptr, reinterpret_cast<STARTUPINFOA*>(&startup), &process)
                : CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                                 nullptr, &startup, &process)))
-        return "not started";
-    std::string seen;
+        return L"not started";
+    std::wstring seen;
     HWND box = nullptr;
     const ULONGLONG started = GetTickCount64();
     while (WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT) {
@@ -64,22 +64,22 @@ std::string Run(const std::wstring& exe, std::wstring commandLine, bool ansi) {
         // A visible message box of the process, other than the one seen last.
         HWND found = nullptr;
         DWORD owner = 0;
-        while ((found = FindWindowExA(nullptr, found, "#32770", nullptr)) != nullptr) {
+        while ((found = FindWindowExW(nullptr, found, L"#32770", nullptr)) != nullptr) {
             GetWindowThreadProcessId(found, &owner);
             if (owner == process.dwProcessId && found != box && IsWindowVisible(found)) break;
         }
         if (found == nullptr) continue;
         box = found;
-        char caption[256] = {}, text[4096] = {};
-        GetWindowTextA(box, caption, sizeof caption);
-        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-        seen += "box " + std::string(caption) + "\n" + text + "\n";
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        wchar_t caption[256] = {}, text[4096] = {};
+        GetWindowTextW(box, caption, 256);
+        GetDlgItemTextW(box, 0xFFFF, text, 4096);
+        seen += L"box " + std::wstring(caption) + L"\n" + text + L"\n";
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
     }
     DWORD status = 0;
     GetExitCodeProcess(process.hProcess, &status);
     CloseHandle(process.hThread), CloseHandle(process.hProcess);
-    return seen + "exit " + std::to_string(status);
+    return seen + L"exit " + std::to_wstring(status);
 }
 
 // How many names the file has (0: there is none); OPEN_ALWAYS makes it first.
@@ -113,20 +113,20 @@ int main(int, char** argv) {
     const std::wstring here(folder, GetCurrentDirectoryW(MAX_PATH, folder));
     const std::wstring tolvik(argv[1], argv[1] + std::strlen(argv[1]));  // ASCII
     // 表 and ソ have a backslash as their second byte in 932, where the fullwidth
-    // backslash is a character too. A case for one code page only starts with
-    // "-" in the other, and is skipped there.
-    const bool dbcs = codePage == "932";
-    const std::wstring dir = dbcs ? L"表" : L"café", other = dbcs ? L"ソ" : L"ï",
-                       wide = dbcs ? L"＼" : L"", yotei = L"予定表.exe",
-                       only932 = dbcs ? L"" : L"-", only1252 = dbcs ? L"-" : L"";
-    const std::string dirInBox = dbcs ? "\x95\x5C" : "caf\xE9",
-                      yoteiInBox = "\x97\x5C\x92\xE8\x95\x5C.exe";
+    // backslash is a character too; UTF-8 has them all. A case for one code page
+    // only starts with "-" in the others, and is skipped there.
+    const bool japanese = codePage != "1252";
+    const std::wstring dir = japanese ? L"表" : L"café", other = japanese ? L"ソ" : L"ï",
+                       wide = japanese ? L"＼" : L"", yotei = L"予定表.exe",
+                       only932 = codePage == "932" ? L"" : L"-",
+                       only1252 = codePage == "1252" ? L"" : L"-";
     // Look-alikes that the code page turns into a backslash, a quote, a hyphen
     // or a blank, and a name it has no form for at all: each is linked as
     // typed, the files that are named so being there.
-    const std::wstring slash = dbcs ? L"¥" : L"＼", src = dbcs ? L"folder¥..¥a.txt" : L"＂a.txt＂",
+    const std::wstring slash = japanese ? L"¥" : L"＼",
+                       src = japanese ? L"folder¥..¥a.txt" : L"＂a.txt＂",
                        up = L"folder" + slash + L".." + slash + L"up.txt",
-                       lacked = dbcs ? L"a〜b" : L"a한b", made = lacked + L"\\new.txt";
+                       lacked = japanese ? L"a〜b" : L"a한b", made = lacked + L"\\new.txt";
     for (auto name : {L"folder", dir.c_str(), lacked.c_str()}) CreateDirectoryW(name, nullptr);
     for (const auto& name : {L"a.txt", L"old.txt", L"＂a", src.c_str()}) Links(name, OPEN_ALWAYS);
     Links(dir + L"\\" + other + L".txt", OPEN_ALWAYS), Links(lacked + L"\\😀.txt", OPEN_ALWAYS);
@@ -135,42 +135,50 @@ int main(int, char** argv) {
     CopyFileA(argv[1], "downloads\\maker.exe", TRUE);
     CopyFileA(argv[4], "downloads\\imm32.dll", TRUE),
         CopyFileA(argv[4], "downloads\\version.dll", TRUE);
-    if (dbcs) CopyFileW(tolvik.c_str(), yotei.c_str(), TRUE);
+    CopyFileW(tolvik.c_str(), yotei.c_str(), TRUE);
 
     const struct {
-        std::wstring exe, commandLine;
-        std::string boxes;
+        std::wstring exe, commandLine, boxes;
         std::wstring path;  // afterwards, it has this many names (0: none)
         DWORD links;
         bool ansi = false;  // started with ANSI bytes
     } cases[] = {
-        {L"downloads\\maker.exe", L"other.exe only", UsageNote("maker.exe"), L"", 0},
-        {dbcs ? yotei : L"-", L"x", UsageNote(language == "ja" ? yoteiInBox : ".exe"), L"", 0},
-        {tolvik, L"t \"" + here + L"\\a.txt\" \"" + here + L"\\b c.txt\"", "", L"b c.txt", 2},
+        {L"downloads\\maker.exe", L"other.exe only", UsageNote(L"maker.exe"), L"", 0},
+        // Found by its ANSI path where the code page carries it, as Windows
+        // holds it elsewhere; with an English thread locale, 932's second
+        // bytes are taken for backslashes.
+        {yotei, L"x", UsageNote(codePage == "932" && language == "en" ? L".exe" : yotei), L"", 0},
+        {tolvik, L"t \"" + here + L"\\a.txt\" \"" + here + L"\\b c.txt\"", L"", L"b c.txt", 2},
         // A third name, relative to here; what the code page lacks may
         // stand in the program's own token and after the second argument.
-        {tolvik, L"한 a.txt link.txt 한", "", L"link.txt", 3},
-        {tolvik, L"t " + dir + L"\\" + other + L".txt " + dir + L"\\" + other + wide + other, "",
+        {tolvik, L"한 a.txt link.txt 한", L"", L"link.txt", 3},
+        {tolvik, L"t " + dir + L"\\" + other + L".txt " + dir + L"\\" + other + wide + other, L"",
          dir + L"\\" + other + wide + other, 2, true},
         {L"downloads\\maker.exe", L"t " + dir + L"\\none " + dir + L"\\new",
-         ErrorBox(dirInBox + "\\none", dirInBox + "\\new"), dir + L"\\new", 0},
+         ErrorBox(dir + L"\\none", dir + L"\\new"), dir + L"\\new", 0},
         // A.txt has a fourth name, then a fifth.
-        {tolvik, L"t " + src + L" new.txt", "", L"new.txt", 2},
-        {tolvik, L"t a.txt " + up, "", up, 4},
-        {only932 + tolvik, L"t a.txt a\u00ADb", "", L"a\u00ADb", 5},
-        {only1252 + tolvik, L"t a.txt b\u3000c.txt", "", L"b\u3000c.txt", 5},
-        {only1252 + tolvik, L"t ＂a b＂", "", L"b＂", 2},
-        {only1252 + tolvik, L"t \"a＂ b\"", ErrorBox("a? b", ""), L"", 0},
-        {tolvik, L"t " + lacked + L"\\😀.txt " + made, "", made, 2},
-        {tolvik, L"t a.txt " + made, ErrorBox("a.txt", "a?b\\new.txt"), made, 2},
-        {tolvik, L"t a.txt old.txt", ErrorBox("a.txt", "old.txt"), L"old.txt", 1},
+        {tolvik, L"t " + src + L" new.txt", L"", L"new.txt", 2},
+        {tolvik, L"t a.txt " + up, L"", up, 4},
+        {only932 + tolvik, L"t a.txt a\u00ADb", L"", L"a\u00ADb", 5},
+        {only1252 + tolvik, L"t a.txt b\u3000c.txt", L"", L"b\u3000c.txt", 5},
+        {only1252 + tolvik, L"t ＂a b＂", L"", L"b＂", 2},
+        // One argument typed, or none, however the ANSI line splits it: the
+        // usage note, nothing made.
+        {only1252 + tolvik, L"t \"a＂ b\"", UsageNote(L"tolvik.exe"), L"", 0},
+        {only1252 + tolvik, L"t a.txt\u3000b.txt", UsageNote(L"tolvik.exe"), L"b.txt", 0},
+        {only1252 + tolvik, L"t\u3000a.txt\u3000b.txt", UsageNote(L"tolvik.exe"), L"b.txt", 0},
+        {tolvik, L"t " + lacked + L"\\😀.txt " + made, L"", made, 2},
+        {tolvik, L"t a.txt " + made, ErrorBox(L"a.txt", made), made, 2},
+        {tolvik, L"t a.txt old.txt", ErrorBox(L"a.txt", L"old.txt"), L"old.txt", 1},
         // This Wine refuses every junction, so the directory made for it goes again.
-        {tolvik, L"t folder link", ErrorBox("folder", "link"), L"link", 0}};
+        {tolvik, L"t folder link", ErrorBox(L"folder", L"link"), L"link", 0},
+        {tolvik, L"t " + dir + L" " + dir + L"\\" + other, ErrorBox(dir, dir + L"\\" + other),
+         dir + L"\\" + other, 0, true}};
     for (const auto& c : cases) {
         if (c.exe[0] == L'-') continue;
-        const std::string seen = Run(c.exe, c.commandLine, c.ansi),
-                          name = std::to_string(&c - cases);
-        Check(seen == c.boxes + "exit 0", "case " + name + ": " + seen);
+        const std::wstring seen = Run(c.exe, c.commandLine, c.ansi);
+        const std::string name = std::to_string(&c - cases);
+        Check(seen == c.boxes + L"exit 0", "case " + name + ": " + Utf8(seen));
         if (!c.path.empty()) Check(Links(c.path) == c.links, "case " + name + ": links");
     }
     for (const auto& name : {L"up.txt", L"a-b", L"b"}) Check(Links(name) == 0, "best fit made");

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Runs the wine check in one locale group, on a virtual display of its own, in
 # a scratch folder that goes afterwards together with Wine's processes.
-#   run.sh <1252 | 932> <en | ja> <tolvik_wine_check.exe> <tolvik.exe> <planted.dll>
+#   run.sh <1252 | 932 | 65001> <en | ja> <tolvik_wine_check.exe> <tolvik.exe> <planted.dll>
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # Wine takes the ANSI code page from LC_CTYPE and the thread locale from LANG.
-locale=(LANG=$([ "$2" = ja ] && echo ja_JP || echo en_US).UTF-8
-  LC_CTYPE=$([ "$1" = 932 ] && echo ja_JP || echo en_US).UTF-8)
+# Georgian has no ANSI code page of its own, so Wine takes UTF-8 for it, as
+# Windows does with its "Use Unicode UTF-8" option on.
+ctype=([1252]=en_US [932]=ja_JP [65001]=ka_GE)
+locale=(LANG=$([ "$2" = ja ] && echo ja_JP || echo en_US).UTF-8 LC_CTYPE=${ctype[$1]}.UTF-8)
 export WINEPREFIX=${TOLVIK_WINEPREFIX:-$root/build/wineprefix}
 scratch=$(mktemp -d /tmp/tolvik-wine.XXXXXX)
 # A Wine server left from another display would show the boxes there.
