@@ -85,6 +85,35 @@ TEST(Dispatch, WholeRuns) {
     }
 }
 
+// A path of MAX_PATH units or more sends both paths to the wide calls as
+// typed: Windows takes them there with \\?\, or without it once long paths
+// are on, and refuses them otherwise. A path one unit shorter stays with the
+// ANSI calls, whatever its bytes (＼ is two in 932). The run's last call.
+TEST(Dispatch, LongPaths) {
+    const std::u16string verbatim = u"\\\\?\\C:\\" + std::u16string(252, u'＼'),  // 259 units
+        plain = u"C:\\" + std::u16string(257, u'd');                              // 260
+    const struct {
+        std::u16string src, dst;
+        std::uint32_t attributes;
+        bool longPaths;
+        const char* last;
+    } runs[] = {{verbatim, u"L", 0x20, false, "CreateHardLinkA"},
+                {u"F", verbatim + u'd', 0x20, false, "CreateHardLinkW"},
+                {plain, u"L", 0x20, false, "MessageBox"},
+                {plain, u"L", 0x20, true, "CreateHardLinkW"},
+                {u"D", verbatim + u'd', 0x10, false, "CloseHandle"},
+                {u"D", plain, 0x10, false, "MessageBox"}};  // CreateDirectoryW refuses it
+    for (const auto& run : runs) {
+        ScriptedPlatform platform;
+        platform.acp = 932;
+        platform.typedLine = u"t " + run.src + u" " + run.dst;
+        platform.attributes = run.attributes;
+        platform.longPathsEnabled = run.longPaths;
+        RunLinkMaker(platform);
+        EXPECT_EQ(platform.log.back().rfind(run.last, 0), 0u) << platform.log.back();
+    }
+}
+
 TEST(Junction, EachFailingCallTakesBackWhatWasMade) {
     for (std::size_t failing = 0; failing < kJunction.size(); ++failing) {
         ScriptedPlatform platform;
