@@ -182,8 +182,8 @@ class ScriptedPlatform final : public Platform {
     // only without \\?\ and with long paths off, and CreateDirectoryW then
     // from MAX_PATH - 12, room for an 8.3 name.
     bool TooLong(const std::u16string& path, bool wide, std::size_t limit = 260) const {
-        const bool lifted = wide && (longPathsEnabled || path.rfind(u"\\\\?\\", 0) == 0);
-        return path.size() >= limit && !lifted;
+        return path.size() >= limit &&
+               !(wide && (longPathsEnabled || path.rfind(u"\\\\?\\", 0) == 0));
     }
 
     // A code page row for the byte or character at `at`, or null.
