@@ -38,9 +38,11 @@ void ShowError(Platform& platform, const WideText& src, const WideText& dst) {
     Show(platform, ErrorBox(platform, src.view(), dst.view()));
 }
 
-// Whether Windows reads the path back as exactly what was typed.
-bool AsTyped(Platform& platform, const AnsiText& path, const WideText& typed) {
-    return ToWide(platform, path.view()).view() == typed.view();
+// Whether the ANSI calls take the path whole: shorter than they take, and
+// read back by Windows as exactly what was typed. Read back so, it is the
+// typed text, and so as long.
+bool AnsiCallsTake(Platform& platform, const AnsiText& path, const WideText& typed) {
+    return typed.size() < kMaxPath && ToWide(platform, path.view()).view() == typed.view();
 }
 
 bool MakeLink(Platform& platform, const AnsiText& src, const AnsiText& dst) {
@@ -79,9 +81,8 @@ void RunLinkMaker(Platform& platform) {
     }
     const AnsiText src = ArgumentAt(platform, 1);
     const AnsiText dst = ArgumentAt(platform, 2);
-    // The ANSI calls get a path only when Windows reads it back as exactly
-    // what was typed.
-    if (AsTyped(platform, src, typedSrc) && AsTyped(platform, dst, typedDst)) {
+    // The ANSI calls get the paths only when they take both whole.
+    if (AnsiCallsTake(platform, src, typedSrc) && AnsiCallsTake(platform, dst, typedDst)) {
         if (!MakeLink(platform, src, dst)) ShowError(platform, typedSrc, typedDst);
         return;
     }

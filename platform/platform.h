@@ -6,6 +6,7 @@
 // and the real implementation checks them against the platform's headers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace tolvik {
@@ -15,6 +16,9 @@ inline Handle const kInvalidHandleValue = reinterpret_cast<Handle>(static_cast<s
 
 constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
 constexpr std::uint32_t kFileAttributeDirectory = 0x10u;
+// MAX_PATH. The ANSI file calls refuse a path of this many UTF-16 units or
+// more, its terminator not counted, with \\?\ or without.
+constexpr std::size_t kMaxPath = 260;
 
 constexpr std::uint32_t kCodePageAnsi = 0;                    // CP_ACP
 constexpr std::uint32_t kCodePageJapanese = 932;              // Shift_JIS, the fixed texts' own

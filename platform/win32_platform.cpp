@@ -15,6 +15,7 @@ static_assert(sizeof(CodePageInfo) == sizeof(CPINFO), "CodePageInfo mirrors CPIN
 static_assert(offsetof(CodePageInfo, LeadByte) == offsetof(CPINFO, LeadByte), "");
 static_assert(kInvalidFileAttributes == INVALID_FILE_ATTRIBUTES, "");
 static_assert(kFileAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY, "");
+static_assert(kMaxPath == MAX_PATH, "");
 static_assert(kCodePageAnsi == CP_ACP, "");
 static_assert(kLocaleDefaultAnsiCodePage == LOCALE_IDEFAULTANSICODEPAGE, "");
 static_assert(kGenericWrite == GENERIC_WRITE, "");

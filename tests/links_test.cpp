@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "app/dispatch.h"
 #include "app/messages.h"
@@ -129,6 +130,29 @@ TEST(Dispatch, UsageNoteName) {
         // 【書式】 and the rest, byte by byte.
         EXPECT_EQ(platform.box,
                   u"\u0081y\u008F\u0091\u008E\u00AE\u0081z" + c.name + u" [src] [dst]");
+    }
+}
+
+// A path of MAX_PATH units or more sends both paths to the wide calls as
+// typed: Windows takes them there with \\?\, or without it once long paths
+// are on, and refuses them otherwise. A path one unit shorter stays with the
+// ANSI calls, whatever its bytes (＼ is two in 932). The run's last call.
+TEST(Dispatch, LongPaths) {
+    const std::u16string verbatim = u"\\\\?\\C:\\" + std::u16string(252, u'＼'),  // 259 units
+        plain = u"C:\\" + std::u16string(257, u'd'), longer = verbatim + u'd';    // 260
+    // SRC, DST, their attributes, long paths on, the last call.
+    // clang-format off
+    const std::tuple<std::u16string, std::u16string, std::uint32_t, bool, const char*> runs[] = {
+        {verbatim, u"L", 0x20, false, "CreateHardLinkA"}, {u"F", longer, 0x20, false, "CreateHardLinkW"},
+        {plain, u"L", 0x20, false, "MessageBox"},         {plain, u"L", 0x20, true, "CreateHardLinkW"},
+        {u"D", longer, 0x10, false, "CloseHandle"},       {u"D", plain, 0x10, false, "MessageBox"}};
+    // clang-format on
+    for (const auto& [src, dst, attributes, longPaths, last] : runs) {
+        ScriptedPlatform platform;
+        platform.acp = 932, platform.attributes = attributes, platform.longPathsEnabled = longPaths;
+        platform.typedLine = u"t " + src + u" " + dst;
+        RunLinkMaker(platform);
+        EXPECT_EQ(platform.log.back().rfind(last, 0), 0u) << platform.log.back();
     }
 }
 

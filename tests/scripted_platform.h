@@ -64,8 +64,9 @@ class ScriptedPlatform final : public Platform {
     std::uint32_t sizeSlack = 0;            // a size answer this much larger, as for C:\x\..\data
     int growths = 0;       // size answers after which the current directory changes
     bool cutAsXp = false;  // a path cut at the buffer without terminator, as Windows XP answers
-    bool without932 =
-        false;  // no table for code page 932, as on a Windows XP without East Asian support
+    // No table for code page 932, as on a Windows XP without East Asian support.
+    bool without932 = false;
+    bool longPathsEnabled = false;  // LongPathsEnabled, for a program whose manifest asks for it
     std::size_t failingCall = ~std::size_t{0};
     Log log;
     std::vector<unsigned char> request;  // what DeviceIoControl was given
@@ -138,19 +139,23 @@ class ScriptedPlatform final : public Platform {
         return length + 1 + sizeSlack;
     }
     std::uint32_t GetFileAttributesA(const char* path) override {
-        return Call("GetFileAttributesA", path) ? kInvalidFileAttributes : attributes;
+        const bool fails = Call("GetFileAttributesA", path) || TooLong(Widen(path, acp), false);
+        return fails ? kInvalidFileAttributes : attributes;
     }
     bool CreateHardLinkA(const char* link, const char* existing, void* security) override {
-        return !Call("CreateHardLinkA", link, existing, security);
+        return !Call("CreateHardLinkA", link, existing, security) &&
+               !TooLong(Widen(link, acp), false) && !TooLong(Widen(existing, acp), false);
     }
     std::uint32_t GetFileAttributesW(const char16_t* path) override {
-        return Call("GetFileAttributesW", path) ? kInvalidFileAttributes : attributes;
+        const bool fails = Call("GetFileAttributesW", path) || TooLong(path, true);
+        return fails ? kInvalidFileAttributes : attributes;
     }
     bool CreateHardLinkW(const char16_t* link, const char16_t* existing, void* security) override {
-        return !Call("CreateHardLinkW", link, existing, security);
+        return !Call("CreateHardLinkW", link, existing, security) && !TooLong(link, true) &&
+               !TooLong(existing, true);
     }
     bool CreateDirectoryW(const char16_t* path, void* security) override {
-        return !Call("CreateDirectoryW", path, security);
+        return !Call("CreateDirectoryW", path, security) && !TooLong(path, true, 248);
     }
     Handle CreateFileW(const char16_t* path, std::uint32_t access, std::uint32_t share,
                        void* security, std::uint32_t disposition, std::uint32_t flags,
@@ -178,6 +183,15 @@ class ScriptedPlatform final : public Platform {
 
   private:
     std::u16string wideLine_;
+
+    // A path Windows refuses as too long, in UTF-16 units without terminator:
+    // MAX_PATH or more for the ANSI calls, \\?\ or not; for the wide ones
+    // only without \\?\ and with long paths off, and CreateDirectoryW then
+    // from MAX_PATH - 12, room for an 8.3 name.
+    bool TooLong(const std::u16string& path, bool wide, std::size_t limit = 260) const {
+        return path.size() >= limit &&
+               !(wide && (longPathsEnabled || path.rfind(u"\\\\?\\", 0) == 0));
+    }
 
     // A code page row for the byte or character at `at`, or null.
     const CodePageRow* Row(const std::string& ansi, std::size_t at, char16_t unit, bool bestFit,

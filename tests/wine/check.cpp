@@ -136,6 +136,11 @@ int main(int, char** argv) {
     CopyFileA(argv[4], "downloads\\imm32.dll", TRUE),
         CopyFileA(argv[4], "downloads\\version.dll", TRUE);
     CopyFileW(tolvik.c_str(), yotei.c_str(), TRUE);
+    // Folders more than 300 units deep, made through the wide calls with \\?\.
+    std::wstring deep = L"\\\\?\\" + here + L"\\";
+    for (int level = 0; level < 3; ++level, deep += L'\\')
+        CreateDirectoryW((deep += std::wstring(99, L'd')).c_str(), nullptr);
+    Links(deep + L"a.txt", OPEN_ALWAYS), Links(deep + lacked + L".txt", OPEN_ALWAYS);
 
     const struct {
         std::wstring exe, commandLine, boxes;
@@ -173,7 +178,12 @@ int main(int, char** argv) {
         // This Wine refuses every junction, so the directory made for it goes again.
         {tolvik, L"t folder link", ErrorBox(L"folder", L"link"), L"link", 0},
         {tolvik, L"t " + dir + L" " + dir + L"\\" + other, ErrorBox(dir, dir + L"\\" + other),
-         dir + L"\\" + other, 0, true}};
+         dir + L"\\" + other, 0, true},
+        // Past MAX_PATH, written with \\?\: the wide calls, with every character
+        // in the code page or not.
+        {tolvik, L"t " + deep + L"a.txt " + deep + L"b.txt", L"", deep + L"b.txt", 2},
+        {tolvik, L"t " + deep + L"a.txt " + deep + L"c.txt", L"", deep + L"c.txt", 3, true},
+        {tolvik, L"t " + deep + lacked + L".txt " + deep + L"d.txt", L"", deep + L"d.txt", 2}};
     for (const auto& c : cases) {
         if (c.exe[0] == L'-') continue;
         const std::wstring seen = Run(c.exe, c.commandLine, c.ansi);
