@@ -12,9 +12,23 @@
 namespace tolvik {
 namespace {
 
+// Whether anybody can see a box: not where the window station has no display
+// (a scheduled task run whether the user is logged on or not, a service),
+// where a box would wait for good for a click that cannot come. Where
+// Windows cannot say, the box is shown.
+bool BoxCanBeSeen(Platform& platform) {
+    UserObjectFlags flags;  // read only where Windows answered
+    const Handle station = platform.GetProcessWindowStation();
+    if (station != nullptr &&
+        platform.GetUserObjectInformationW(station, kUoiFlags, &flags, sizeof flags, nullptr))
+        return (flags.dwFlags & kWsfVisible) != 0;
+    return true;
+}
+
 // The boxes have no owner window and only the default OK button; which
 // button closed them is not looked at.
 void ShowUsage(Platform& platform, const SystemLocale& locale) {
+    if (!BoxCanBeSeen(platform)) return;
     const AnsiText path = ArgumentAt(platform, 0);
     const AnsiText name = FileNamePart(locale.leadBytes, path.view());
     const AnsiText text = UsageText(name.view());
@@ -22,6 +36,7 @@ void ShowUsage(Platform& platform, const SystemLocale& locale) {
 }
 
 void ShowError(Platform& platform, const AnsiText& src, const AnsiText& dst) {
+    if (!BoxCanBeSeen(platform)) return;
     const AnsiText text = ErrorText(src.view(), dst.view());
     platform.MessageBoxA(nullptr, text.c_str(), kErrorCaption.data(), kMbIconError);
 }

@@ -23,6 +23,10 @@ static_assert(kOpenExisting == OPEN_EXISTING, "");
 static_assert(kFileFlagOpenReparsePoint == FILE_FLAG_OPEN_REPARSE_POINT, "");
 static_assert(kFileFlagBackupSemantics == FILE_FLAG_BACKUP_SEMANTICS, "");
 static_assert(kMbIconError == MB_ICONERROR && kMbIconInformation == MB_ICONINFORMATION, "");
+static_assert(kUoiFlags == UOI_FLAGS && kWsfVisible == WSF_VISIBLE, "");
+static_assert(sizeof(UserObjectFlags) == sizeof(USEROBJECTFLAGS), "UserObjectFlags mirrors it");
+static_assert(offsetof(UserObjectFlags, dwFlags) == offsetof(USEROBJECTFLAGS, dwFlags), "");
+static_assert(sizeof(DWORD) == sizeof(std::uint32_t), "");
 
 const wchar_t* Wide(const char16_t* text) {
     return reinterpret_cast<const wchar_t*>(text);
@@ -38,6 +42,22 @@ Function Find(HMODULE module, const char* name) {
     FARPROC found = ::GetProcAddress(module, name);
     if (found != nullptr) std::memcpy(&function, &found, sizeof function);
     return function;
+}
+
+// USER32, loaded the first time: it and what it loads in turn come from the
+// system folder alone. Where Windows lacks the search flags it refuses them,
+// and USER32, a known DLL, comes from the system folder by its bare name
+// anyway. It stays loaded until the process ends.
+HMODULE User32() {
+    HMODULE user32 = ::LoadLibraryExA("user32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return user32 != nullptr ? user32 : ::LoadLibraryA("user32.dll");
+}
+
+// A function of USER32; null where there is no USER32 or no such function.
+template <typename Function>
+Function FindInUser32(const char* name) {
+    const HMODULE user32 = User32();
+    return user32 == nullptr ? nullptr : Find<Function>(user32, name);
 }
 
 }  // namespace
@@ -137,16 +157,22 @@ bool Win32Platform::RemoveDirectoryW(const char16_t* path) {
     return ::RemoveDirectoryW(Wide(path)) != FALSE;
 }
 
+Handle Win32Platform::GetProcessWindowStation() {
+    const auto station = FindInUser32<HWINSTA(WINAPI*)()>("GetProcessWindowStation");
+    return station == nullptr ? nullptr : station();
+}
+
+bool Win32Platform::GetUserObjectInformationW(Handle object, int index, void* info,
+                                              std::uint32_t length, std::uint32_t* lengthNeeded) {
+    const auto information = FindInUser32<BOOL(WINAPI*)(HANDLE, int, PVOID, DWORD, LPDWORD)>(
+        "GetUserObjectInformationW");
+    return information != nullptr && information(object, index, info, length,
+                                                 reinterpret_cast<LPDWORD>(lengthNeeded)) != FALSE;
+}
+
 int Win32Platform::MessageBoxA(void* owner, const char* text, const char* caption,
                                std::uint32_t type) {
-    // USER32 and what it loads in turn come from the system folder alone.
-    // Where Windows lacks the search flags it refuses them, and USER32, a
-    // known DLL, comes from the system folder by its bare name anyway. It
-    // stays loaded until the process ends.
-    HMODULE user32 = ::LoadLibraryExA("user32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (user32 == nullptr) user32 = ::LoadLibraryA("user32.dll");
-    if (user32 == nullptr) return 0;
-    const auto messageBox = Find<int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT)>(user32, "MessageBoxA");
+    const auto messageBox = FindInUser32<int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT)>("MessageBoxA");
     return messageBox == nullptr ? 0 : messageBox(static_cast<HWND>(owner), text, caption, type);
 }
 

@@ -40,7 +40,9 @@ std::vector<unsigned char> Request(const std::u16string& target) {
 }
 
 // Whole runs. A box that is not shown (MessageBoxA answers 0 when it cannot be
-// made or USER32 cannot be had) changes nothing. Started by a Unicode program,
+// made or USER32 cannot be had) changes nothing; each run again where nobody
+// can see a box: the same calls up to the question, then none, and where
+// either question fails, the box as ever. Started by a Unicode program,
 // the ANSI line is made from the one typed: where a best fit rewrote a path
 // (the hyphen U+2010 as "-" in 1252), the wide calls get both as typed, and
 // the box names them without best fit.
@@ -49,39 +51,52 @@ TEST(Dispatch, WholeRuns) {
     // Three splits; both paths read back as they were typed; the source examined.
     const Log ansi = {"GetCPInfo 0", "GetCPInfo 0", "GetCPInfo 0", kJunction[0],
                       kJunction[1],  kJunction[4],  kJunction[5],  "GetFileAttributesA C:\\data"};
+    const Log asked = {"GetProcessWindowStation", "GetUserObjectInformationW 30 1 C 0"};
+    const char* const kBox = "MessageBoxA 0 10";
     // clang-format off
+    const Log usage = {"GetCPInfo 0", asked[0], asked[1], "GetModuleFileNameA 105", "MessageBoxA 0 40"};
     const Log typed = {"GetCPInfo 0", "GetCPInfo 0", "GetCPInfo 0", "MultiByteToWideChar 0 0 a-b 0",
                        "MultiByteToWideChar 0 0 a-b 3", "GetFileAttributesW a\020b"};
     const Log box = {"WideCharToMultiByte 0 400 a\020b 0", "WideCharToMultiByte 0 400 a\020b 3",
-                     "WideCharToMultiByte 0 400 c 0", "WideCharToMultiByte 0 400 c 1", "MessageBoxA 0 10"};
+                     "WideCharToMultiByte 0 400 c 0", "WideCharToMultiByte 0 400 c 1", asked[0], asked[1], kBox};
     const Log junction = {"GetFullPathNameW a\020b 0", "GetFullPathNameW a\020b 8", "CreateDirectoryW c 0",
                           "CreateFileW c 40000000 3 0 3 2200000 0", kJunction[8], kJunction[9]};
     // One path typed, two in the ANSI line: no link, nothing examined.
     const Log onePath = {"GetCPInfo 0", "GetCPInfo 0", "GetCPInfo 0", "MultiByteToWideChar 0 0 a 0",
                          "MultiByteToWideChar 0 0 a 1", "WideCharToMultiByte 0 400 a\002 b 0",
-                         "WideCharToMultiByte 0 400 a\002 b 4", "MessageBoxA 0 10"};
+                         "WideCharToMultiByte 0 400 a\002 b 4", asked[0], asked[1], kBox};
     // clang-format on
     const struct {
         std::uint32_t attributes;
         std::u16string typed;
         Log log;                // its last call fails
         const char *src, *dst;  // the paths in the box, for a typed line
-    } runs[] = {{0, u"", {"GetCPInfo 0", "GetModuleFileNameA 105", "MessageBoxA 0 40"}, {}, {}},
-                {kInvalidFileAttributes, u"", join(ansi, {"MessageBoxA 0 10"}), {}, {}},
+    } runs[] = {{0, u"", usage, {}, {}},
+                {kInvalidFileAttributes, u"", join(ansi, {asked[0], asked[1], kBox}), {}, {}},
                 {kFileAttributeDirectory, u"", join(ansi, kJunction), {}, {}},
                 {kInvalidFileAttributes, u"t a\u2010b c", join(typed, box), "a?b", "c"},
                 {kFileAttributeDirectory, u"t a\u2010b c", join(typed, junction), {}, {}},
                 {0x20, u"t \"a\uFF02 b\"", onePath, "a? b", ""}};
     for (const auto& run : runs) {
-        ScriptedPlatform platform;
-        if (run.attributes != 0) platform.commandLine += " C:\\data D:\\link";
-        platform.typedLine = run.typed;
-        platform.attributes = run.attributes;
-        platform.failingCall = run.log.size() - 1;
-        RunLinkMaker(platform);
-        EXPECT_EQ(platform.log, run.log);
-        EXPECT_TRUE(platform.request.empty() || platform.request == Request(u"\\??\\C:\\data"));
-        EXPECT_EQ(platform.box, run.src ? ErrorText(run.src, run.dst).c_str() : platform.box);
+        const auto at = std::find(run.log.begin(), run.log.end(), asked[0]) - run.log.begin();
+        for (int way = 0; way < 4; ++way) {  // seen; unseen; unseen, either question failing
+            ScriptedPlatform platform;
+            if (run.attributes != 0) platform.commandLine += " C:\\data D:\\link";
+            platform.typedLine = run.typed;
+            platform.attributes = run.attributes;
+            platform.visible = way == 0;
+            platform.failingCall = way < 2 ? run.log.size() - 1 : std::size_t(at + way - 2);
+            RunLinkMaker(platform);
+            Log expected = run.log;
+            if (way == 1) expected.resize(std::min(std::size_t(at + 2), expected.size()));
+            if (way == 2)
+                expected.erase(std::remove(expected.begin(), expected.end(), asked[1]),
+                               expected.end());
+            EXPECT_EQ(platform.log, expected) << way;
+            EXPECT_TRUE(platform.request.empty() || platform.request == Request(u"\\??\\C:\\data"));
+            EXPECT_EQ(platform.box,
+                      run.src && way != 1 ? ErrorText(run.src, run.dst).c_str() : platform.box);
+        }
     }
 }
 
