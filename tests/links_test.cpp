@@ -52,19 +52,19 @@ TEST(Dispatch, WholeRuns) {
     const Log ansi = {"GetCPInfo 0", "GetCPInfo 0", "GetCPInfo 0", kJunction[0],
                       kJunction[1],  kJunction[4],  kJunction[5],  "GetFileAttributesA C:\\data"};
     const Log asked = {"GetProcessWindowStation", "GetUserObjectInformationW 30 1 C 0"};
-    const char* const kBox = "MessageBoxA 0 10";
+    const char* const showBox = "MessageBoxA 0 10";
     // clang-format off
     const Log usage = {"GetCPInfo 0", asked[0], asked[1], "GetModuleFileNameA 105", "MessageBoxA 0 40"};
     const Log typed = {"GetCPInfo 0", "GetCPInfo 0", "GetCPInfo 0", "MultiByteToWideChar 0 0 a-b 0",
                        "MultiByteToWideChar 0 0 a-b 3", "GetFileAttributesW a\020b"};
     const Log box = {"WideCharToMultiByte 0 400 a\020b 0", "WideCharToMultiByte 0 400 a\020b 3",
-                     "WideCharToMultiByte 0 400 c 0", "WideCharToMultiByte 0 400 c 1", asked[0], asked[1], kBox};
+                     "WideCharToMultiByte 0 400 c 0", "WideCharToMultiByte 0 400 c 1", asked[0], asked[1], showBox};
     const Log junction = {"GetFullPathNameW a\020b 0", "GetFullPathNameW a\020b 8", "CreateDirectoryW c 0",
                           "CreateFileW c 40000000 3 0 3 2200000 0", kJunction[8], kJunction[9]};
     // One path typed, two in the ANSI line: no link, nothing examined.
     const Log onePath = {"GetCPInfo 0", "GetCPInfo 0", "GetCPInfo 0", "MultiByteToWideChar 0 0 a 0",
                          "MultiByteToWideChar 0 0 a 1", "WideCharToMultiByte 0 400 a\002 b 0",
-                         "WideCharToMultiByte 0 400 a\002 b 4", asked[0], asked[1], kBox};
+                         "WideCharToMultiByte 0 400 a\002 b 4", asked[0], asked[1], showBox};
     // clang-format on
     const struct {
         std::uint32_t attributes;
@@ -72,7 +72,7 @@ TEST(Dispatch, WholeRuns) {
         Log log;                // its last call fails
         const char *src, *dst;  // the paths in the box, for a typed line
     } runs[] = {{0, u"", usage, {}, {}},
-                {kInvalidFileAttributes, u"", join(ansi, {asked[0], asked[1], kBox}), {}, {}},
+                {kInvalidFileAttributes, u"", join(ansi, {asked[0], asked[1], showBox}), {}, {}},
                 {kFileAttributeDirectory, u"", join(ansi, kJunction), {}, {}},
                 {kInvalidFileAttributes, u"t a\u2010b c", join(typed, box), "a?b", "c"},
                 {kFileAttributeDirectory, u"t a\u2010b c", join(typed, junction), {}, {}},
