@@ -12,6 +12,19 @@
 namespace tolvik {
 namespace {
 
+// Whether anybody can see a box: not where the window station has no display
+// (a scheduled task run whether the user is logged on or not, a service),
+// where a box would wait for good for a click that cannot come. Where
+// Windows cannot say, the box is shown.
+bool BoxCanBeSeen(Platform& platform) {
+    UserObjectFlags flags;  // read only where Windows answered
+    const Handle station = platform.GetProcessWindowStation();
+    if (station != nullptr &&
+        platform.GetUserObjectInformationW(station, kUoiFlags, &flags, sizeof flags, nullptr))
+        return (flags.dwFlags & kWsfVisible) != 0;
+    return true;
+}
+
 // The boxes have no owner window and only the default OK button; which
 // button closed them is not looked at.
 void Show(Platform& platform, const Box& box) {
@@ -22,6 +35,7 @@ void Show(Platform& platform, const Box& box) {
 // path is exactly the one Windows holds, and otherwise the file name of the
 // path Windows holds, which the code page cannot carry.
 void ShowUsage(Platform& platform, const SystemLocale& locale) {
+    if (!BoxCanBeSeen(platform)) return;
     const AnsiText path = ArgumentAt(platform, 0);
     const WideText held = WideArgumentAt(platform, 0);
     if (held.empty() || ToWide(platform, path.view()).view() == held.view()) {
@@ -35,6 +49,7 @@ void ShowUsage(Platform& platform, const SystemLocale& locale) {
 // The paths as they were typed; on the ANSI route they are what the ANSI
 // texts read back as.
 void ShowError(Platform& platform, const WideText& src, const WideText& dst) {
+    if (!BoxCanBeSeen(platform)) return;
     Show(platform, ErrorBox(platform, src.view(), dst.view()));
 }
 

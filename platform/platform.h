@@ -34,12 +34,21 @@ constexpr std::uint32_t kFsctlSetReparsePoint = 0x000900A4u;
 
 constexpr std::uint32_t kMbIconError = 0x10u;
 constexpr std::uint32_t kMbIconInformation = 0x40u;
+constexpr int kUoiFlags = 1;                 // UOI_FLAGS
+constexpr std::uint32_t kWsfVisible = 0x1u;  // WSF_VISIBLE
 
 // CPINFO, field for field.
 struct CodePageInfo {
     std::uint32_t MaxCharSize;
     std::uint8_t DefaultChar[2];
     std::uint8_t LeadByte[12];
+};
+
+// USEROBJECTFLAGS, field for field.
+struct UserObjectFlags {
+    int fInherit;
+    int fReserved;
+    std::uint32_t dwFlags;
 };
 
 class Platform {
@@ -81,7 +90,11 @@ class Platform {
     virtual bool CloseHandle(Handle handle) = 0;
     virtual bool RemoveDirectoryW(const char16_t* path) = 0;
 
-    // User interface.
+    // User interface. The handle of the process's window station is
+    // Windows' own and is never closed.
+    virtual Handle GetProcessWindowStation() = 0;
+    virtual bool GetUserObjectInformationW(Handle object, int index, void* info,
+                                           std::uint32_t length, std::uint32_t* lengthNeeded) = 0;
     virtual int MessageBoxW(void* owner, const char16_t* text, const char16_t* caption,
                             std::uint32_t type) = 0;
 

@@ -24,6 +24,10 @@ static_assert(kOpenExisting == OPEN_EXISTING, "");
 static_assert(kFileFlagOpenReparsePoint == FILE_FLAG_OPEN_REPARSE_POINT, "");
 static_assert(kFileFlagBackupSemantics == FILE_FLAG_BACKUP_SEMANTICS, "");
 static_assert(kMbIconError == MB_ICONERROR && kMbIconInformation == MB_ICONINFORMATION, "");
+static_assert(kUoiFlags == UOI_FLAGS && kWsfVisible == WSF_VISIBLE, "");
+static_assert(sizeof(UserObjectFlags) == sizeof(USEROBJECTFLAGS), "UserObjectFlags mirrors it");
+static_assert(offsetof(UserObjectFlags, dwFlags) == offsetof(USEROBJECTFLAGS, dwFlags), "");
+static_assert(sizeof(DWORD) == sizeof(std::uint32_t), "");
 
 const wchar_t* Wide(const char16_t* text) {
     return reinterpret_cast<const wchar_t*>(text);
@@ -41,13 +45,19 @@ Function Find(HMODULE module, const char* name) {
     return function;
 }
 
-// A DLL of the system folder, loaded once a box is to be shown and kept
-// until the process ends; null when it cannot be had. USER32 is a known DLL
-// and comes from the system folder whatever the search order. COMCTL32 comes
-// as the manifest's Common Controls 6, from the side-by-side store, and from
+// A DLL of the system folder, loaded once a box may be shown and kept until
+// the process ends; null when it cannot be had. USER32 is a known DLL and
+// comes from the system folder whatever the search order. COMCTL32 comes as
+// the manifest's Common Controls 6, from the side-by-side store, and from
 // Windows 7 with KB2533623 on the search order is the system folder alone.
 HMODULE SystemDll(const char* name) {
     return ::LoadLibraryA(name);
+}
+
+// A function of USER32; null where there is no USER32 or no such function.
+template <typename Function>
+Function FindInUser32(const char* name) {
+    return Find<Function>(SystemDll("user32.dll"), name);
 }
 
 }  // namespace
@@ -146,13 +156,25 @@ bool Win32Platform::RemoveDirectoryW(const char16_t* path) {
     return ::RemoveDirectoryW(Wide(path)) != FALSE;
 }
 
+Handle Win32Platform::GetProcessWindowStation() {
+    const auto station = FindInUser32<HWINSTA(WINAPI*)()>("GetProcessWindowStation");
+    return station == nullptr ? nullptr : station();
+}
+
+bool Win32Platform::GetUserObjectInformationW(Handle object, int index, void* info,
+                                              std::uint32_t length, std::uint32_t* lengthNeeded) {
+    const auto information = FindInUser32<BOOL(WINAPI*)(HANDLE, int, PVOID, DWORD, LPDWORD)>(
+        "GetUserObjectInformationW");
+    return information != nullptr && information(object, index, info, length,
+                                                 reinterpret_cast<LPDWORD>(lengthNeeded)) != FALSE;
+}
+
 int Win32Platform::MessageBoxW(void* owner, const char16_t* text, const char16_t* caption,
                                std::uint32_t type) {
     // The manifest asks for Common Controls 6, and Windows XP then shows no
     // box until COMCTL32 is loaded; that version comes in its place.
     SystemDll("comctl32.dll");
-    const auto messageBox =
-        Find<int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT)>(SystemDll("user32.dll"), "MessageBoxW");
+    const auto messageBox = FindInUser32<int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT)>("MessageBoxW");
     return messageBox == nullptr
                ? 0
                : messageBox(static_cast<HWND>(owner), Wide(text), Wide(caption), type);

@@ -1,6 +1,6 @@
 // The real Windows behind the boundary: each call forwards to the Win32
-// function of the same name. USER32 is loaded only when a box is shown, so
-// that a silent success costs no more than starting any program.
+// function of the same name. USER32 is loaded only when a box may be shown,
+// so that a silent success costs no more than starting any program.
 #pragma once
 
 #include "platform/platform.h"
@@ -37,6 +37,9 @@ class Win32Platform : public Platform {
     bool CloseHandle(Handle handle) override;
     bool RemoveDirectoryW(const char16_t* path) override;
 
+    Handle GetProcessWindowStation() override;
+    bool GetUserObjectInformationW(Handle object, int index, void* info, std::uint32_t length,
+                                   std::uint32_t* lengthNeeded) override;
     int MessageBoxW(void* owner, const char16_t* text, const char16_t* caption,
                     std::uint32_t type) override;
 };

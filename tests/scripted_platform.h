@@ -67,6 +67,7 @@ class ScriptedPlatform final : public Platform {
     // No table for code page 932, as on a Windows XP without East Asian support.
     bool without932 = false;
     bool longPathsEnabled = false;  // LongPathsEnabled, for a program whose manifest asks for it
+    bool visible = true;            // the window station has a display, as WinSta0 has
     std::size_t failingCall = ~std::size_t{0};
     Log log;
     std::vector<unsigned char> request;  // what DeviceIoControl was given
@@ -175,6 +176,18 @@ class ScriptedPlatform final : public Platform {
     }
     bool CloseHandle(Handle handle) override { return !Call("CloseHandle", handle); }
     bool RemoveDirectoryW(const char16_t* path) override { return !Call("RemoveDirectoryW", path); }
+    Handle GetProcessWindowStation() override {
+        return Call("GetProcessWindowStation") ? nullptr : reinterpret_cast<Handle>(0x30);
+    }
+    // Failing, it leaves flags without WSF_VISIBLE, and fInherit is never the
+    // answer: only dwFlags tells a station nobody sees.
+    bool GetUserObjectInformationW(Handle object, int index, void* info, std::uint32_t length,
+                                   std::uint32_t* needed) override {
+        const bool fails =
+            Call("GetUserObjectInformationW", object, index, length, needed != nullptr);
+        const UserObjectFlags flags = {!visible, 0, visible && !fails ? kWsfVisible : 0};
+        return std::memcpy(info, &flags, std::min<std::size_t>(length, sizeof flags)), !fails;
+    }
     int MessageBoxW(void* owner, const char16_t* text, const char16_t* title,
                     std::uint32_t type) override {
         box = text, caption = title;

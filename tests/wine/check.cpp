@@ -92,6 +92,11 @@ DWORD Links(const std::wstring& path, DWORD disposition = OPEN_EXISTING) {
     return info.nNumberOfLinks;
 }
 
+// Counts the windows of a desktop.
+BOOL CALLBACK CountWindow(HWND, LPARAM count) {
+    return ++*reinterpret_cast<DWORD*>(count), TRUE;
+}
+
 }  // namespace
 
 int main(int, char** argv) {
@@ -192,6 +197,35 @@ int main(int, char** argv) {
         if (!c.path.empty()) Check(Links(c.path) == c.links, "case " + name + ": links");
     }
     for (const auto& name : {L"up.txt", L"a-b", L"b"}) Check(Links(name) == 0, "best fit made");
+
+    // A window station without a display, as a scheduled task or a service
+    // gets it, where a box would wait for good, as nobody can close it: each
+    // run (no arguments, a missing SRC, a hard link) ends at once with status
+    // 0, no window ever found on its desktop, which nothing else uses, and the
+    // hard link is made. It asks nothing of the locale, so one group is
+    // enough. The check stays in that station from here on.
+    if (codePage == "932" && language == "ja") {
+        SetProcessWindowStation(CreateWindowStationW(L"unseen", 0, WINSTA_ALL_ACCESS, nullptr));
+        HDESK desktop = CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup, startup.lpDesktop = const_cast<wchar_t*>(L"unseen\\Default");
+        for (std::wstring line : {L"t", L"t none.txt hidden.txt", L"t old.txt hidden.txt"}) {
+            PROCESS_INFORMATION process{};
+            CreateProcessW(tolvik.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                           &startup, &process);
+            DWORD windows = 0, status = 1;
+            const ULONGLONG started = GetTickCount64();
+            while (WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT &&
+                   GetTickCount64() - started < 10000)
+                EnumDesktopWindows(desktop, CountWindow, reinterpret_cast<LPARAM>(&windows));
+            const ULONGLONG took = GetTickCount64() - started;
+            GetExitCodeProcess(process.hProcess, &status), TerminateProcess(process.hProcess, 1);
+            CloseHandle(process.hThread), CloseHandle(process.hProcess);
+            std::printf("unseen: %llu ms, exit %lu, windows %lu\n", took, status, windows);
+            Check(took < 10000 && status == 0 && windows == 0, "unseen: the run above");
+        }
+        Check(Links(L"hidden.txt") == 2, "unseen: the hard link");
+    }
     Check(Links(L"planted.txt") == 0, "a DLL beside the program was loaded");
     std::printf("%d failed\n", failures);
     return failures == 0 ? 0 : 1;
