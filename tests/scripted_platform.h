@@ -24,24 +24,19 @@ using Log = std::vector<std::string>;
 
 // Rows of Microsoft's tables (unicode.org, VENDORS/MICSFT/WindowsBestFit,
 // bestfit932.txt and bestfit1252.txt): characters the code page holds
-// (DBCSTABLE), and look-alikes that only the conversion into it makes, unless
-// WC_NO_BEST_FIT_CHARS is given (WCTABLE). Otherwise a character below U+0080
-// (U+0100 in 1252) is its own byte, any other is ?, and a byte is the
-// character of its number.
+// (DBCSTABLE), and look-alikes that only the conversion into it makes
+// (WCTABLE). Otherwise a character below U+0080 (U+0100 in 1252) is its own
+// byte, any other is ?, and a byte is the character of its number.
 struct CodePageRow {
     std::uint32_t codePage;
     std::string bytes;
     std::u16string_view units;
     bool exact;
 };
-// In 932 the fullwidth backslash is a character; the yen sign and the soft
-// hyphen are look-alikes. In 1252, spaces: ideographic, en and em.
-inline const CodePageRow kCodePageRows[] = {
-    {932, "\x81\x5F", u"＼", true}, {932, "\\", u"\u00A5", false},
-    {932, "-", u"\u00AD", false},   {1252, "\\", u"＼∖", false},
-    {1252, "/", u"／∕⁄", false},    {1252, "\"", u"＂ʺ", false},
-    {1252, ":", u"：∶։", false},    {1252, ".", u"．", false},
-    {1252, "-", u"−‐－", false},    {1252, " ", u"\u3000\u2002\u2003", false}};
+// In 932 the fullwidth backslash is a character; in 1252 the hyphens are
+// look-alikes of "-".
+inline const CodePageRow kCodePageRows[] = {{932, "\x81\x5F", u"＼", true},
+                                            {1252, "-", u"−‐－", false}};
 
 // The splitting rules written once more, as plainly as possible, hold for the
 // command line (fuzz/command_line_fuzzer.cpp).
