@@ -1,10 +1,11 @@
 // The shipped program under Wine, as a user meets it, in the locale this check
 // was started in, started as Explorer starts it, with a UTF-16 command line:
-// each box read back (caption and text) and closed, hard links made for real,
-// at the typed name where Windows rewrote a path on the way to the ANSI
-// command line and nowhere else, a refused junction taken back, exit status 0,
-// no DLL loaded from the program's own folder, and the program's step through
-// a command line equal to CharNextA's.
+// each box read back as the UTF-16 text a person sees (caption and text) and
+// closed, hard links made for real, at the typed name where Windows rewrote a
+// path on the way to the ANSI command line and nowhere else, long paths, a
+// refused junction taken back, exit status 0, no box and no window where
+// nobody can see one, no DLL loaded from the program's own folder, and the
+// program's step through a command line equal to CharNextA's.
 //
 //   tolvik_wine_check <tolvik.exe> <ANSI code page> <ja | en> <planted.dll>   (in an empty folder)
 #include <windows.h>
