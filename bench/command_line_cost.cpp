@@ -46,6 +46,11 @@ class CommandLineOnly final : public tolvik::Platform {
     }
     bool CloseHandle(tolvik::Handle) override { return false; }
     bool RemoveDirectoryW(const char16_t*) override { return false; }
+    tolvik::Handle GetProcessWindowStation() override { return nullptr; }
+    bool GetUserObjectInformationW(tolvik::Handle, int, void*, std::uint32_t,
+                                   std::uint32_t*) override {
+        return false;
+    }
     int MessageBoxW(void*, const char16_t*, const char16_t*, std::uint32_t) override { return 0; }
 
   private:
