@@ -41,9 +41,9 @@ std::vector<unsigned char> Request(const std::u16string& target) {
 }
 
 // Whole runs: what reaches the volume and the box a person reads. Started by
-// a Unicode program, the ANSI line is made from the one typed: where a best
-// fit rewrote a path (the hyphen U+2010 as "-" in 1252), the wide calls get
-// both as typed. Each run with a box again where nobody can see it: the same
+// a Unicode program, the ANSI line is made from the one typed: where the code
+// page lacks a character of a path (the hyphen U+2010 in 1252), the wide calls
+// get both as typed. Each run with a box again where nobody can see it: the same
 // calls to the volume and no box; and where either question fails, the box.
 TEST(Dispatch, WholeRuns) {
     ScriptedPlatform shown;
