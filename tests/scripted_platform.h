@@ -40,7 +40,7 @@ class ScriptedPlatform final : public Platform {
     std::uint32_t threadLocale = 0x409, acp = 1252;
     std::map<std::uint32_t, std::string> codePageText = {{0x409, "1252"}, {0x411, "932"}};
     std::map<std::uint32_t, std::array<std::uint8_t, 12>> leadBytes = {
-        {932, {0x81, 0x9F, 0xE0, 0xFC}}, {1252, {}}, {1251, {}}};
+        {932, {0x81, 0x9F, 0xE0, 0xFC}}, {1252, {}}};
     std::uint32_t attributes = 0x20;        // what GetFileAttributesA and W say of every path
     std::u16string fullPath = u"C:\\data";  // what GetFullPathNameW makes of every path
     std::uint32_t sizeSlack = 0;            // a size answer this much larger, as for C:\x\..\data
