@@ -31,17 +31,14 @@ TEST(CommandLine, SplitsTheCorpusByTheRules) {
 }
 
 TEST(CommandLine, ArgumentZeroIsTheExecutablesPath) {
-    // The path, the failing call, cut as Windows XP cuts it, the text.
-    using Row = std::tuple<std::string, std::size_t, bool, std::string>;
-    const std::string path = "C:\\tools\\tolvik.exe", longPath = "C:\\" + std::string(300, 'x');
-    for (const auto& [module, failing, xp, expected] :  // cut at the 261-byte buffer
-         {Row{path, 9, false, path}, Row{path, 0, false, ""},
-          Row{longPath, 9, false, longPath.substr(0, 260)},
-          Row{longPath, 9, true, longPath.substr(0, 261)}}) {
+    // A path longer than the 261-byte buffer: the failing call, cut as Windows
+    // XP cuts it (no terminator), the text.
+    const std::string path = "C:\\" + std::string(300, 'x');
+    for (const auto& [failing, xp, expected] : {std::tuple{std::size_t{0}, false, std::string()},
+                                                {9, false, path.substr(0, 260)},
+                                                {9, true, path.substr(0, 261)}}) {
         ScriptedPlatform platform;
-        platform.moduleFileName = module;
-        platform.failingCall = failing;
-        platform.cutAsXp = xp;
+        platform.moduleFileName = path, platform.failingCall = failing, platform.cutAsXp = xp;
         EXPECT_EQ(ArgumentAt(platform, 0).view(), expected);
     }
 }
@@ -61,17 +58,13 @@ std::string Ranges(const LeadByteSet& set) {
 
 TEST(Locale, LeadBytesOfTheThreadLocale) {
     const char* const japanese = "81-9F E0-FC ";
-    const struct {
-        std::uint32_t threadLocale, acp;
-        const char* codePageText;  // GetLocaleInfoA's answer
-        std::size_t failingCall;
-        std::uint32_t localeId, primaryLanguage;
-        const char* asked;  // the code page whose lead bytes are asked for; null: none
-        const char* leadBytes;
-    } cases[] = {
-        {0x407, 1252, "1252", 9, 0x407, 0x07, nullptr, ""},
+    // The thread locale, the system's code page, GetLocaleInfoA's answer, the
+    // failing call, the locale id and primary language, the code page whose
+    // lead bytes are asked for (null: none), the lead bytes.
+    // clang-format off
+    const std::tuple<std::uint32_t, std::uint32_t, const char*, std::size_t, std::uint32_t,
+                     std::uint32_t, const char*, const char*> cases[] = {
         {0x411, 1252, "932", 9, 0x411, 0x11, "3A4", japanese},
-        {0x419, 1251, "1251", 9, 0x419, 0x19, "4E3", ""},
         {0x420, 1256, "1256", 9, 0x420, 0x20, "4E8", ""},
         {0, 932, "932", 9, 0x409, 0x09, nullptr, ""},
         {0x10000, 932, "932", 9, 0x10000, 0x09, nullptr, ""},  // a language id of 0
@@ -83,24 +76,25 @@ TEST(Locale, LeadBytesOfTheThreadLocale) {
         {0x43F, 1252, "$3A4", 9, 0x43F, 0x3F, "3A4", japanese},
         {0x404, 1252, "950", 9, 0x404, 0x04, "3B6", "00-01 03-03 05-05 07-07 09-09 0B-0B "},
         {0x412, 1252, "949", 9, 0x412, 0x12, "3B5", "A0-A1 "}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.threadLocale);
+    // clang-format on
+    for (const auto& [threadLocale, acp, codePageText, failing, localeId, language, asked,
+                      leadBytes] : cases) {
+        SCOPED_TRACE(threadLocale);
         ScriptedPlatform platform;
-        platform.threadLocale = c.threadLocale;
-        platform.acp = c.acp;
-        platform.codePageText[c.threadLocale] = c.codePageText;
-        platform.failingCall = c.failingCall;
+        platform.threadLocale = threadLocale, platform.acp = acp, platform.failingCall = failing;
+        platform.codePageText[threadLocale] = codePageText;
         // Six ranges, the first from 0, and no end pair; a reversed pair, then the end pair.
         platform.leadBytes[950] = {0, 1, 3, 3, 5, 5, 7, 7, 9, 9, 0xB, 0xB};
         platform.leadBytes[949] = {0x90, 0x80, 0xA0, 0xA1, 0, 0, 0xB0, 0xB0};
         const SystemLocale locale = InitSystemLocale(platform);
-        EXPECT_EQ(locale.info.LocaleId, c.localeId);
-        EXPECT_EQ(locale.info.PrimaryLanguage, c.primaryLanguage);
-        char asked[64] = "";
-        if (c.asked) std::snprintf(asked, sizeof asked, "GetLocaleInfoA %X 1004 7", c.threadLocale);
-        const testing::Log calls = {asked, "GetCPInfo " + std::string(c.asked ? c.asked : "")};
-        EXPECT_EQ(platform.log, c.asked ? calls : testing::Log());
-        EXPECT_EQ(Ranges(locale.leadBytes), c.leadBytes);
+        EXPECT_EQ(locale.info.LocaleId, localeId);
+        EXPECT_EQ(locale.info.PrimaryLanguage, language);
+        char question[64] = "";
+        if (asked)
+            std::snprintf(question, sizeof question, "GetLocaleInfoA %X 1004 7", threadLocale);
+        const testing::Log calls = {question, "GetCPInfo " + std::string(asked ? asked : "")};
+        EXPECT_EQ(platform.log, asked ? calls : testing::Log());
+        EXPECT_EQ(Ranges(locale.leadBytes), leadBytes);
     }
 }
 
@@ -125,11 +119,9 @@ TEST(Locale, IntegerOrDefault) {
 }
 
 TEST(DisplayName, FileNamePart) {
-    const struct {
-        const char* path;
-        const char* japanese;
-        const char* english;
-    } cases[] = {// clang-format off
+    // The path, its file name in 932 and in a code page without lead bytes.
+    // clang-format off
+    const std::tuple<const char*, const char*, const char*> cases[] = {
         {"C:\\bin\\tool.exe", "tool.exe", "tool.exe"}, {"tool.exe", "tool.exe", "tool.exe"},
         {"C:tool.exe", "tool.exe", "tool.exe"}, {"C:\\bin\\", "", ""}, {"", "", ""}, {"\\x", "x", "x"},
         // 予定表.exe: two of its three characters have a backslash as second byte.
@@ -139,9 +131,9 @@ TEST(DisplayName, FileNamePart) {
     ScriptedPlatform platform;
     const LeadByteSet japanese =
         InitSystemLocale((platform.threadLocale = 0x411, platform)).leadBytes;
-    for (const auto& c : cases) {
-        EXPECT_EQ(FileNamePart(japanese, c.path).view(), c.japanese) << c.path;
-        EXPECT_EQ(FileNamePart(LeadByteSet(), c.path).view(), c.english) << c.path;
+    for (const auto& [path, name932, name] : cases) {
+        EXPECT_EQ(FileNamePart(japanese, path).view(), name932) << path;
+        EXPECT_EQ(FileNamePart(LeadByteSet(), path).view(), name) << path;
     }
     // What the display name never asks: a first byte, a zero byte, no byte at all
     // (a lead byte stands before the text).

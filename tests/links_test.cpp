@@ -41,13 +41,13 @@ std::vector<unsigned char> Request(const std::u16string& target) {
 }
 
 // Whole runs: what reaches the volume and the box a person reads. Started by
-// a Unicode program, the ANSI line is made from the one typed: where a best
-// fit rewrote a path (the hyphen U+2010 as "-" in 1252), the wide calls get
-// both as typed. Each run with a box again where nobody can see it: the same
+// a Unicode program, the ANSI line is made from the one typed: where the code
+// page lacks a character of a path (the hyphen U+2010 in 1252), the wide calls
+// get both as typed. Each run with a box again where nobody can see it: the same
 // calls to the volume and no box; and where either question fails, the box.
 TEST(Dispatch, WholeRuns) {
     ScriptedPlatform shown;
-    const std::u16string none, usage(UsageNote(shown, u"tolvik.exe").text.view()),
+    const std::u16string usage(UsageNote(shown, u"tolvik.exe").text.view()),
         error(ErrorBox(shown, u"C:\\data", u"D:\\link").text.view());
     const std::string quiet =
         " GetCPInfo MultiByteToWideChar GetModuleFileNameA GetModuleFileNameW "
@@ -57,24 +57,20 @@ TEST(Dispatch, WholeRuns) {
                       kJunction[6], kJunction[7], kJunction[8], kJunction[9]};
     const Log typed = {"GetFileAttributesW a\020b", "GetFullPathNameW a\020b 0", "GetFullPathNameW a\020b 8",
                        "CreateDirectoryW c 0", "CreateFileW c 40000000 3 0 3 2200000 0", kJunction[8], kJunction[9]};
-    const struct {
-        std::uint32_t attributes;
-        std::u16string typed;  // empty: started with "tolvik.exe C:\data D:\link" in ANSI
-        Log calls;             // the volume's, then the box's
-        std::u16string box;
-    } runs[] = {{kInvalidFileAttributes, u"tolvik.exe", {"MessageBoxW 0 40"}, usage},
-                {kInvalidFileAttributes, u"", {ansi[0], "MessageBoxW 0 10"}, error},
-                {kFileAttributeDirectory, u"", ansi, none},
-                {kFileAttributeDirectory, u"t a\u2010b c", typed, none}};
+    // The attributes, the line typed (empty: started with "tolvik.exe C:\data
+    // D:\link" in ANSI), the calls to the volume, then the box's, the box.
+    const std::tuple<std::uint32_t, std::u16string, Log, std::u16string> runs[] = {
+        {kInvalidFileAttributes, u"tolvik.exe", {"MessageBoxW 0 40"}, usage},
+        {kInvalidFileAttributes, u"", {ansi[0], "MessageBoxW 0 10"}, error},
+        {kFileAttributeDirectory, u"", ansi, u""},
+        {kFileAttributeDirectory, u"t a\u2010b c", typed, u""}};
     // clang-format on
-    for (const auto& run : runs) {
+    for (const auto& [attributes, typedLine, made, box] : runs) {
         std::size_t asked = 0;  // where the first question is asked
-        for (int way = 0; way < (run.box.empty() ? 1 : 4);
-             ++way) {  // seen, unseen, a question fails
+        for (int way = 0; way < (box.empty() ? 1 : 4); ++way) {  // seen, unseen, a question fails
             ScriptedPlatform platform;
             platform.commandLine += " C:\\data D:\\link";
-            platform.typedLine = run.typed;
-            platform.attributes = run.attributes;
+            platform.typedLine = typedLine, platform.attributes = attributes;
             platform.visible = way == 0;
             if (way > 1) platform.failingCall = asked + std::size_t(way) - 2;
             RunLinkMaker(platform);
@@ -85,11 +81,10 @@ TEST(Dispatch, WholeRuns) {
                 if (quiet.find(" " + call.substr(0, call.find(' ')) + " ") == std::string::npos)
                     calls.push_back(call);
             }
-            Log expected = run.calls;
+            Log expected = made;
             if (way == 1) expected.pop_back();  // no box
             EXPECT_EQ(calls, expected);
-            EXPECT_EQ(platform.box, way == 1 ? none : run.box);
-            EXPECT_TRUE(platform.request.empty() || platform.request == Request(u"\\??\\C:\\data"));
+            EXPECT_EQ(platform.box, way == 1 ? u"" : box);
         }
     }
 }
@@ -120,7 +115,9 @@ TEST(Dispatch, UsageNoteName) {
 // A path of MAX_PATH units or more sends both paths to the wide calls as
 // typed: Windows takes them there with \\?\, or without it once long paths
 // are on, and refuses them otherwise. A path one unit shorter stays with the
-// ANSI calls, whatever its bytes (＼ is two in 932). The run's last call.
+// ANSI calls, whatever its bytes (＼ is two in 932). A junction's directory
+// at such a DST is made with \\?\ and refused without it, leaving nothing.
+// The run's last call.
 TEST(Dispatch, LongPaths) {
     const std::u16string verbatim = u"\\\\?\\C:\\" + std::u16string(252, u'＼'),  // 259 units
         plain = u"C:\\" + std::u16string(257, u'd'), longer = verbatim + u'd';    // 260
@@ -170,40 +167,34 @@ TEST(Junction, RequestOverAnyBuffer) {
 }
 
 TEST(Junction, TargetIsTheFullPathInItsNtForm) {
-    const struct {
-        std::u16string fullPath;
-        std::uint32_t sizeSlack;  // how much larger than needed the size answer is
-        int growths;              // how often the path grows between two answers
-        std::u16string target;    // empty: no junction
-        const char* src = "data";
-    } cases[] = {
-        {u"\\\\?\\C:\\data", 0, 0, u"\\??\\C:\\data"},
-        {u"\\\\.\\C:\\data", 0, 0, u"\\??\\C:\\data"},
-        {u"\\\\server\\share\\data", 0, 0, u"\\??\\UNC\\server\\share\\data"},
+    // The full path, how much larger than needed the size answer is, how often
+    // the path grows between two answers, the target (empty: no junction), the source.
+    // clang-format off
+    const std::tuple<std::u16string, std::uint32_t, int, std::u16string, const char*> cases[] = {
+        {u"\\\\?\\C:\\data", 0, 0, u"\\??\\C:\\data", "data"},
+        {u"\\\\.\\C:\\data", 0, 0, u"\\??\\C:\\data", "data"},
+        {u"\\\\server\\share\\data", 0, 0, u"\\??\\UNC\\server\\share\\data", "data"},
         // Windows sizes .\data, ..\data and C:\x\..\data before shortening them.
-        {u"C:\\data", 1, 0, u"\\??\\C:\\data"},
-        {u"C:\\data", 100, 0, u"\\??\\C:\\data"},
+        {u"C:\\data", 1, 0, u"\\??\\C:\\data", "data"},
         // The current directory changes between the calls: asked again, four calls at most.
-        {u"C:\\data", 0, 2, u"\\??\\C:\\dataxx"},
-        {u"C:\\data", 0, 3, u""},
-        {u"C:\\" + std::u16string(260, u'n'), 0, 0, u"\\??\\C:\\" + std::u16string(260, u'n')},
-        {u"C:\\" + std::u16string(261, u'n'), 0, 0, u""},  // 268 units: refused
+        {u"C:\\data", 0, 2, u"\\??\\C:\\dataxx", "data"},
+        {u"C:\\data", 0, 3, u"", "data"},
+        {u"C:\\" + std::u16string(260, u'n'), 0, 0, u"\\??\\C:\\" + std::u16string(260, u'n'), "data"},
+        {u"C:\\" + std::u16string(261, u'n'), 0, 0, u"", "data"},  // 268 units: refused
         // Taken as written, as Windows examines them: nothing trimmed, no drive.
         {u"\\\\?\\C:\\t\\data", 0, 0, u"\\??\\C:\\t\\data. ", "\\\\?\\C:\\t\\data. "},
-        {u"C:\\??\\C:\\t", 0, 0, u"\\??\\C:\\t", "\\??\\C:\\t"},
-    };
-    for (const auto& c : cases) {
+        {u"C:\\??\\C:\\t", 0, 0, u"\\??\\C:\\t", "\\??\\C:\\t"}};
+    // clang-format on
+    for (const auto& [fullPath, sizeSlack, growths, target, src] : cases) {
         ScriptedPlatform platform;
-        platform.fullPath = c.fullPath;
-        platform.sizeSlack = c.sizeSlack;
-        platform.growths = c.growths;
-        EXPECT_EQ(MakeJunction(platform, c.src, "L"), !c.target.empty());  // a name of one letter
+        platform.fullPath = fullPath, platform.sizeSlack = sizeSlack, platform.growths = growths;
+        EXPECT_EQ(MakeJunction(platform, src, "L"), !target.empty());  // a name of one letter
         // No request for no junction; a directory made for it is closed, then removed.
         EXPECT_EQ(platform.request,
-                  c.target.empty() ? std::vector<unsigned char>() : Request(c.target));
-        if (c.target.empty()) {
+                  target.empty() ? std::vector<unsigned char>() : Request(target));
+        if (target.empty()) {
             EXPECT_EQ(platform.log.back(),
-                      c.growths ? "MultiByteToWideChar 0 0 L 1" : "RemoveDirectoryW L");
+                      growths ? "MultiByteToWideChar 0 0 L 1" : "RemoveDirectoryW L");
         }
     }
 }

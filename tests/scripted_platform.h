@@ -4,7 +4,10 @@
 // does (platform/windows-contracts.md): a failing call scribbles on what it
 // was handed, as a half-done call may, sizes may be larger than needed, and a
 // buffer may hold more than the answer says. Started with a UTF-16 command
-// line, it makes the ANSI one as Windows does, best fit included.
+// line, it makes the ANSI one from it, without Windows' best fit (the Wine
+// check meets that): in 932 the fullwidth backslash is the two bytes 81 5F,
+// otherwise a character below U+0080 (U+0100 in 1252) is its own byte, any
+// other is ?, and a byte is the character of its number.
 #pragma once
 
 #include <algorithm>
@@ -22,22 +25,6 @@ namespace tolvik::testing {
 
 using Log = std::vector<std::string>;
 
-// Rows of Microsoft's tables (unicode.org, VENDORS/MICSFT/WindowsBestFit,
-// bestfit932.txt and bestfit1252.txt): characters the code page holds
-// (DBCSTABLE), and look-alikes that only the conversion into it makes
-// (WCTABLE). Otherwise a character below U+0080 (U+0100 in 1252) is its own
-// byte, any other is ?, and a byte is the character of its number.
-struct CodePageRow {
-    std::uint32_t codePage;
-    std::string bytes;
-    std::u16string_view units;
-    bool exact;
-};
-// In 932 the fullwidth backslash is a character; in 1252 the hyphens are
-// look-alikes of "-".
-inline const CodePageRow kCodePageRows[] = {{932, "\x81\x5F", u"＼", true},
-                                            {1252, "-", u"−‐－", false}};
-
 // The splitting rules written once more, as plainly as possible, hold for the
 // command line (fuzz/command_line_fuzzer.cpp).
 bool SplitsByTheRules(const std::string& line);
@@ -53,7 +40,7 @@ class ScriptedPlatform final : public Platform {
     std::uint32_t threadLocale = 0x409, acp = 1252;
     std::map<std::uint32_t, std::string> codePageText = {{0x409, "1252"}, {0x411, "932"}};
     std::map<std::uint32_t, std::array<std::uint8_t, 12>> leadBytes = {
-        {932, {0x81, 0x9F, 0xE0, 0xFC}}, {1252, {}}, {1251, {}}};
+        {932, {0x81, 0x9F, 0xE0, 0xFC}}, {1252, {}}};
     std::uint32_t attributes = 0x20;        // what GetFileAttributesA and W say of every path
     std::u16string fullPath = u"C:\\data";  // what GetFullPathNameW makes of every path
     std::uint32_t sizeSlack = 0;            // a size answer this much larger, as for C:\x\..\data
@@ -112,14 +99,19 @@ class ScriptedPlatform final : public Platform {
         std::memcpy(info->LeadByte, found->second.data(), sizeof info->LeadByte);
         return true;
     }
-    // No terminator for a text counted without one.
+    // No terminator for a text counted without one; asked with no buffer, the
+    // units needed, this much larger; 0 for a buffer too small.
     int MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags, const char* text,
                             int length, char16_t* wide, int size) override {
         const std::string ansi(text, static_cast<std::size_t>(length));
         if (size != 0) std::fill(wide, wide + size, u'?');
         if (Call("MultiByteToWideChar", codePage, flags, ansi, size)) return 0;
         if (codePage == kCodePageJapanese && without932) return 0;
-        return Fill(Widen(ansi, codePage == kCodePageAnsi ? acp : codePage), wide, size, sizeSlack);
+        const std::u16string units = Widen(ansi, codePage == kCodePageAnsi ? acp : codePage);
+        if (size == 0) return static_cast<int>(units.size() + sizeSlack);
+        if (static_cast<std::size_t>(size) < units.size()) return 0;
+        std::copy(units.begin(), units.end(), wide);
+        return static_cast<int>(units.size());
     }
     // The size answer counts the terminator, the length written does not.
     std::uint32_t GetFullPathNameW(const char16_t* path, std::uint32_t size,
@@ -201,43 +193,23 @@ class ScriptedPlatform final : public Platform {
                !(wide && (longPathsEnabled || path.rfind(u"\\\\?\\", 0) == 0));
     }
 
-    // A code page row for the byte or character at `at`, or null.
-    const CodePageRow* Row(const std::string& ansi, std::size_t at, char16_t unit, bool bestFit,
-                           std::uint32_t codePage) const {
-        for (const auto& row : kCodePageRows) {
-            const bool matches = ansi.empty() ? row.units.find(unit) != row.units.npos
-                                              : ansi.compare(at, row.bytes.size(), row.bytes) == 0;
-            if (row.codePage == codePage && (row.exact || bestFit) && matches) return &row;
-        }
-        return nullptr;
-    }
     std::u16string Widen(const std::string& ansi, std::uint32_t codePage) const {
         std::u16string wide;
         for (std::size_t at = 0; at < ansi.size(); ++at) {
-            const CodePageRow* row = Row(ansi, at, 0, false, codePage);
-            wide += row ? row->units[0] : static_cast<unsigned char>(ansi[at]);
-            at += row ? row->bytes.size() - 1 : 0;
+            const bool pair = codePage == 932 && ansi.compare(at, 2, "\x81\x5F") == 0;
+            wide += pair ? u'＼' : char16_t(static_cast<unsigned char>(ansi[at]));
+            at += pair;
         }
         return wide;
     }
-    // Best fit included, as Windows makes the ANSI command line.
     std::string Narrow(const std::u16string& wide) const {
         std::string ansi;
         for (const char16_t unit : wide) {
-            const CodePageRow* row = Row("", 0, unit, true, acp);
             const bool own = unit < (acp == 1252 ? 0x100 : 0x80);
-            ansi += row ? row->bytes : std::string(1, own ? static_cast<char>(unit) : '?');
+            ansi +=
+                acp == 932 && unit == u'＼' ? "\x81\x5F" : std::string(1, own ? char(unit) : '?');
         }
         return ansi;
-    }
-    // The units needed when asked with no buffer, this much larger; 0 for a
-    // buffer too small.
-    template <typename Unit, typename Text>
-    static int Fill(const Text& text, Unit* buffer, int size, std::uint32_t slack) {
-        if (size == 0) return static_cast<int>(text.size() + slack);
-        if (static_cast<std::size_t>(size) < text.size()) return 0;
-        std::copy(text.begin(), text.end(), buffer);
-        return static_cast<int>(text.size());
     }
     template <typename Value>
     static std::string Text(const Value& value) {
