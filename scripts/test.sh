@@ -28,9 +28,7 @@ skipped_log=$(mktemp)
 for preset in "${presets[@]}"; do
   echo "== test: $preset"
   log=$(mktemp)
-  # Two at a time: the locale groups under Wine each have a prefix and a
-  # display of their own.
-  ctest --preset "$preset" -j2 2>&1 | tee "$log" || true
+  ctest --preset "$preset" 2>&1 | tee "$log" || true
   summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
   # A skipped test has not passed: it is named and left out of the count.
   skipped_here=$(grep -cE '\(Skipped\)$' "$log" || true)

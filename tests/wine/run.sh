@@ -9,18 +9,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # Windows does with its "Use Unicode UTF-8" option on.
 ctype=([1252]=en_US [932]=ja_JP [65001]=ka_GE)
 locale=(LANG=$([ "$2" = ja ] && echo ja_JP || echo en_US).UTF-8 LC_CTYPE=${ctype[$1]}.UTF-8)
-# Each group has a Wine prefix of its own, so that the groups can run side by
-# side: the one the test command made, its files linked, and its registry,
-# which Wine writes anew, copied.
-base=${TOLVIK_WINEPREFIX:-$root/build/wineprefix}
-export WINEPREFIX=$base-$1-$2
-if [ ! -f "$WINEPREFIX/user.reg" ]; then
-  [ -f "$base/user.reg" ] || WINEPREFIX=$base "$root/cmake/wine-run.sh" cmd /c exit >/dev/null 2>&1
-  rm -rf "$WINEPREFIX" "$WINEPREFIX.new"
-  cp -al "$base" "$WINEPREFIX.new"
-  for registry in "$base"/*.reg; do cp --remove-destination "$registry" "$WINEPREFIX.new/"; done
-  mv "$WINEPREFIX.new" "$WINEPREFIX"
-fi
+export WINEPREFIX=${TOLVIK_WINEPREFIX:-$root/build/wineprefix}
 scratch=$(mktemp -d /tmp/tolvik-wine.XXXXXX)
 # A Wine server left from another display would show the boxes there.
 stop() { /usr/lib/wine/wineserver -k 2>/dev/null || true; /usr/lib/wine/wineserver -w || true; }
@@ -30,8 +19,5 @@ cd "$scratch"
 # Wine then looks for these two beside the program first, as Windows does for
 # every DLL that is not a known one.
 export WINEDLLOVERRIDES="mscoree,mshtml=;imm32,version=n,b"
-# A display of its own, looked for from a number of its own: xvfb-run's search
-# for a free one is not safe against another started at the same time.
-display=$((100 + 10 * $(printf '%s\n' 1252-en 932-ja 932-en 65001-ja | grep -nx "$1-$2" | cut -d: -f1)))
-env -u LC_ALL "${locale[@]}" xvfb-run -a -n "$display" -s '-screen 0 1024x768x24 -nolisten tcp' \
+env -u LC_ALL "${locale[@]}" xvfb-run -a -s '-screen 0 1024x768x24 -nolisten tcp' \
   "$root/cmake/wine-run.sh" "$3" "Z:${4//\//\\}" "$1" "$2" "Z:${5//\//\\}"
