@@ -81,19 +81,22 @@ std::wstring Run(const std::wstring& exe, std::wstring commandLine, bool ansi, b
         if (GetTickCount64() - started > (unseen ? 10000 : 60000))
             TerminateProcess(process.hProcess, 1);
         if (unseen) EnumDesktopWindows(unseen, CountWindow, reinterpret_cast<LPARAM>(&windows));
-        // A visible message box of the process, other than the one seen last.
+        // A visible message box of the process, read once and told to close
+        // until it does: a box not yet ready may let the first word go.
         HWND found = nullptr;
         DWORD owner = 0;
         while ((found = FindWindowExW(nullptr, found, L"#32770", nullptr)) != nullptr) {
             GetWindowThreadProcessId(found, &owner);
-            if (owner == process.dwProcessId && found != box && IsWindowVisible(found)) break;
+            if (owner == process.dwProcessId && IsWindowVisible(found)) break;
         }
         if (found == nullptr) continue;
-        box = found;
-        wchar_t caption[256] = {}, text[4096] = {};
-        GetWindowTextW(box, caption, 256);
-        GetDlgItemTextW(box, 0xFFFF, text, 4096);
-        seen += L"box " + std::wstring(caption) + L"\n" + text + L"\n";
+        if (found != box) {
+            box = found;
+            wchar_t caption[256] = {}, text[4096] = {};
+            GetWindowTextW(box, caption, 256);
+            GetDlgItemTextW(box, 0xFFFF, text, 4096);
+            seen += L"box " + std::wstring(caption) + L"\n" + text + L"\n";
+        }
         PostMessageW(box, WM_COMMAND, IDOK, 0);
     }
     DWORD status = 0;
