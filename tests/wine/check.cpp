@@ -10,6 +10,7 @@
 //   tolvik_wine_check <tolvik.exe> <ANSI code page> <ja | en> <planted.dll>   (in an empty folder)
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -41,19 +42,37 @@ std::string Utf8(const std::wstring& text) {
     return bytes;
 }
 
-// Counts the windows of a desktop.
-BOOL CALLBACK CountWindow(HWND, LPARAM count) {
-    return ++*reinterpret_cast<DWORD*>(count), TRUE;
+// The windows of a desktop, or of this one, each as its class, caption,
+// process and whether it is visible.
+BOOL CALLBACK ListWindow(HWND window, LPARAM list) {
+    wchar_t name[64] = {}, caption[128] = {};
+    DWORD process = 0;
+    GetClassNameW(window, name, 64), GetWindowTextW(window, caption, 128);
+    GetWindowThreadProcessId(window, &process);
+    *reinterpret_cast<std::wstring*>(list) += L"  " + std::wstring(name) + L" \"" + caption +
+                                              L"\" process " + std::to_wstring(process) +
+                                              (IsWindowVisible(window) ? L" visible\n" : L"\n");
+    return TRUE;
+}
+std::wstring Windows(HDESK desktop) {
+    std::wstring list;
+    if (desktop)
+        EnumDesktopWindows(desktop, ListWindow, reinterpret_cast<LPARAM>(&list));
+    else
+        EnumWindows(ListWindow, reinterpret_cast<LPARAM>(&list));
+    return list;
 }
 
 // Starts `exe` with exactly this command line, as a Unicode program starts
 // it or, `ansi`, as an ANSI program does with the code page's bytes, reads
-// each box it shows as the UTF-16 text a person sees and closes it, and gives
-// up on it after a minute. Says what it saw and the status. Started, `unseen`,
-// on a desktop of a window station without a display, as a scheduled task or
-// a service gets it, it says how many windows that desktop had while it ran,
-// and is given 10 s. That station is made the first time, from inside it,
-// and this check stays in it: such runs come last.
+// each box it shows as the UTF-16 text a person sees and closes it. Says
+// what it saw and the status. Started, `unseen`, on a desktop of a window
+// station without a display, as a scheduled task or a service gets it, it
+// says how many windows that desktop had while it ran. That station is made
+// the first time, from inside it, and this check stays in it: such runs come
+// last. A run that has not ended after 20 s is ended, and what it was
+// waiting for is printed with the windows there were, as the log is all
+// that is left of a failure nobody can reproduce.
 std::wstring Run(const std::wstring& exe, std::wstring commandLine, bool ansi, bool hidden) {
     static HDESK made = nullptr;
     if (hidden && made == nullptr) {
@@ -75,12 +94,20 @@ std::wstring Run(const std::wstring& exe, std::wstring commandLine, bool ansi, b
         return L"not started";
     std::wstring seen;
     HWND box = nullptr;
-    DWORD windows = 0;
+    std::size_t windows = 0;
     const ULONGLONG started = GetTickCount64();
     while (WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT) {
-        if (GetTickCount64() - started > (unseen ? 10000 : 60000))
+        if (GetTickCount64() - started > 20000) {
+            std::printf(
+                "TIMEOUT after 20 s: %s\n  waiting for the program to end%s; "
+                "windows:\n%s",
+                Utf8(exe).c_str(), box ? " after telling its box to close" : ", no box of it found",
+                Utf8(Windows(unseen)).c_str());
             TerminateProcess(process.hProcess, 1);
-        if (unseen) EnumDesktopWindows(unseen, CountWindow, reinterpret_cast<LPARAM>(&windows));
+            WaitForSingleObject(process.hProcess, 5000);
+            break;
+        }
+        if (unseen) windows = std::max(windows, Windows(unseen).size());
         // A visible message box of the process, read once and told to close
         // until it does: a box not yet ready may let the first word go.
         HWND found = nullptr;
@@ -102,7 +129,7 @@ std::wstring Run(const std::wstring& exe, std::wstring commandLine, bool ansi, b
     DWORD status = 0;
     GetExitCodeProcess(process.hProcess, &status);
     CloseHandle(process.hThread), CloseHandle(process.hProcess);
-    if (windows != 0) seen += std::to_wstring(windows) + L" windows\n";
+    if (windows != 0) seen += L"windows on its desktop\n";
     return seen + L"exit " + std::to_wstring(status);
 }
 
@@ -119,6 +146,7 @@ DWORD Links(const std::wstring& path, DWORD disposition = OPEN_EXISTING) {
 }  // namespace
 
 int main(int, char** argv) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);  // a run that never ends still leaves its line
     const std::string codePage = argv[2], language = argv[3];
     Check(std::to_string(GetACP()) == codePage, "ANSI code page " + std::to_string(GetACP()));
 
@@ -126,7 +154,8 @@ int main(int, char** argv) {
     const tolvik::LeadByteSet leadBytes = tolvik::SystemLeadBytes(platform);
     int steps = 0;
     for (int pair = 0; pair < 0x20000; ++pair) {  // every two bytes, from either one
-        const char text[] = {static_cast<char>(pair >> 9), static_cast<char>(pair >> 1), 'a', '\0'};
+        const char text[] = {static_cast<char>(pair >> 9), static_cast<char>(pair >> 1), 'a',
+                             '\0'};
         steps += tolvik::NextCharacter(leadBytes, text + pair % 2) == CharNextA(text + pair % 2);
     }
     Check(steps == 0x20000, "the step agrees with CharNextA " + std::to_string(steps) + " times");
@@ -137,13 +166,10 @@ int main(int, char** argv) {
     const std::wstring here(folder, GetCurrentDirectoryW(MAX_PATH, folder));
     const std::wstring tolvik(argv[1], argv[1] + std::strlen(argv[1]));  // ASCII
     // 表 and ソ have a backslash as their second byte in 932, where the fullwidth
-    // backslash is a character too; UTF-8 has them all. A case for one code page
-    // only starts with "-" in the others, and is skipped there.
+    // backslash is a character too; UTF-8 has them all.
     const bool japanese = codePage != "1252";
     const std::wstring dir = japanese ? L"表" : L"café", other = japanese ? L"ソ" : L"ï",
-                       wide = japanese ? L"＼" : L"", yotei = L"予定表.exe",
-                       only932 = codePage == "932" ? L"" : L"-",
-                       only1252 = codePage == "1252" ? L"" : L"-";
+                       wide = japanese ? L"＼" : L"", yotei = L"予定表.exe";
     // Look-alikes that the code page turns into a backslash, a quote, a hyphen
     // or a blank, and a name it has no form for at all: each is linked as
     // typed, the files that are named so being there.
@@ -166,59 +192,75 @@ int main(int, char** argv) {
         CreateDirectoryW((deep += std::wstring(99, L'd')).c_str(), nullptr);
     Links(deep + L"a.txt", OPEN_ALWAYS), Links(deep + lacked + L".txt", OPEN_ALWAYS);
 
-    const struct {
-        std::wstring exe, commandLine, boxes;
-        std::wstring path;  // afterwards, it has this many names (0: none)
-        DWORD links;
-        bool ansi = false;    // started with ANSI bytes
-        bool unseen = false;  // where nobody can see a box
-    } cases[] = {
-        {L"downloads\\maker.exe", L"other.exe only", UsageNote(L"maker.exe"), L"", 0},
+    struct Case {
+        std::wstring line;         // the command line, the program's own token first
+        std::wstring boxes = L"";  // what a person reads, box by box
+        std::wstring path = L"";   // afterwards it has this many names (0: none)
+        DWORD names = 0;
+        DWORD status = 0;
+        std::wstring exe = L"";  // empty: tolvik.exe
+        bool ansi = false;       // started with ANSI bytes
+        bool unseen = false;     // where nobody can see a box
+        const char* only = "";   // the one code page it is run in
+    };
+    const std::wstring maker = L"downloads\\maker.exe";
+    // clang-format off
+    const Case cases[] = {
+        {.line = L"other.exe only", .boxes = UsageNote(L"maker.exe"), .exe = maker},
         // Found by its ANSI path where the code page carries it, as Windows
         // holds it elsewhere; with an English thread locale, 932's second
         // bytes are taken for backslashes.
-        {yotei, L"x", UsageNote(codePage == "932" && language == "en" ? L".exe" : yotei), L"", 0},
-        {tolvik, L"t \"" + here + L"\\a.txt\" \"" + here + L"\\b c.txt\"", L"", L"b c.txt", 2},
+        {.line = L"x", .boxes = UsageNote(codePage == "932" && language == "en" ? L".exe" : yotei),
+         .exe = yotei},
+        {.line = L"t \"" + here + L"\\a.txt\" \"" + here + L"\\b c.txt\"", .path = L"b c.txt", .names = 2},
         // A third name, relative to here; what the code page lacks may
         // stand in the program's own token and after the second argument.
-        {tolvik, L"한 a.txt link.txt 한", L"", L"link.txt", 3},
-        {tolvik, L"t " + dir + L"\\" + other + L".txt " + dir + L"\\" + other + wide + other, L"",
-         dir + L"\\" + other + wide + other, 2, true},
-        {L"downloads\\maker.exe", L"t " + dir + L"\\none " + dir + L"\\new",
-         ErrorBox(dir + L"\\none", dir + L"\\new"), dir + L"\\new", 0},
+        {.line = L"한 a.txt link.txt 한", .path = L"link.txt", .names = 3},
+        {.line = L"t " + dir + L"\\" + other + L".txt " + dir + L"\\" + other + wide + other,
+         .path = dir + L"\\" + other + wide + other, .names = 2, .ansi = true},
+        {.line = L"t " + dir + L"\\none " + dir + L"\\new", .boxes = ErrorBox(dir + L"\\none", dir + L"\\new"),
+         .path = dir + L"\\new", .exe = maker},
         // A.txt has a fourth name, then a fifth.
-        {tolvik, L"t " + src + L" new.txt", L"", L"new.txt", 2},
-        {tolvik, L"t a.txt " + up, L"", up, 4},
-        {only932 + tolvik, L"t a.txt a\u00ADb", L"", L"a\u00ADb", 5},
-        {only1252 + tolvik, L"t a.txt b\u3000c.txt", L"", L"b\u3000c.txt", 5},
-        {only1252 + tolvik, L"t ＂a b＂", L"", L"b＂", 2},
+        {.line = L"t " + src + L" new.txt", .path = L"new.txt", .names = 2},
+        {.line = L"t a.txt " + up, .path = up, .names = 4},
+        {.line = L"t a.txt a\u00ADb", .path = L"a\u00ADb", .names = 5, .only = "932"},
+        {.line = L"t a.txt b\u3000c.txt", .path = L"b\u3000c.txt", .names = 5, .only = "1252"},
+        {.line = L"t ＂a b＂", .path = L"b＂", .names = 2, .only = "1252"},
         // One argument typed, or none, however the ANSI line splits it: the
         // usage note, nothing made.
-        {only1252 + tolvik, L"t \"a＂ b\"", UsageNote(L"tolvik.exe"), L"", 0},
-        {only1252 + tolvik, L"t a.txt\u3000b.txt", UsageNote(L"tolvik.exe"), L"b.txt", 0},
-        {only1252 + tolvik, L"t\u3000a.txt\u3000b.txt", UsageNote(L"tolvik.exe"), L"b.txt", 0},
-        {tolvik, L"t " + lacked + L"\\😀.txt " + made, L"", made, 2},
-        {tolvik, L"t a.txt " + made, ErrorBox(L"a.txt", made), made, 2},
-        {tolvik, L"t a.txt old.txt", ErrorBox(L"a.txt", L"old.txt"), L"old.txt", 1},
+        {.line = L"t \"a＂ b\"", .boxes = UsageNote(L"tolvik.exe"), .only = "1252"},
+        {.line = L"t a.txt\u3000b.txt", .boxes = UsageNote(L"tolvik.exe"), .path = L"b.txt", .only = "1252"},
+        {.line = L"t\u3000a.txt\u3000b.txt", .boxes = UsageNote(L"tolvik.exe"), .path = L"b.txt", .only = "1252"},
+        {.line = L"t " + lacked + L"\\😀.txt " + made, .path = made, .names = 2},
+        {.line = L"t a.txt " + made, .boxes = ErrorBox(L"a.txt", made), .path = made, .names = 2},
+        {.line = L"t a.txt old.txt", .boxes = ErrorBox(L"a.txt", L"old.txt"), .path = L"old.txt", .names = 1},
         // This Wine refuses every junction, so the directory made for it goes again.
-        {tolvik, L"t folder link", ErrorBox(L"folder", L"link"), L"link", 0},
-        {tolvik, L"t " + dir + L" " + dir + L"\\" + other, ErrorBox(dir, dir + L"\\" + other),
-         dir + L"\\" + other, 0, true},
+        {.line = L"t folder link", .boxes = ErrorBox(L"folder", L"link"), .path = L"link"},
+        {.line = L"t " + dir + L" " + dir + L"\\" + other, .boxes = ErrorBox(dir, dir + L"\\" + other),
+         .path = dir + L"\\" + other, .ansi = true},
         // Past MAX_PATH, written with \\?\: the wide calls, with every character
         // in the code page or not.
-        {tolvik, L"t " + deep + L"a.txt " + deep + L"b.txt", L"", deep + L"b.txt", 2},
-        {tolvik, L"t " + deep + L"a.txt " + deep + L"c.txt", L"", deep + L"c.txt", 3, true},
-        {tolvik, L"t " + deep + lacked + L".txt " + deep + L"d.txt", L"", deep + L"d.txt", 2},
+        {.line = L"t " + deep + L"a.txt " + deep + L"b.txt", .path = deep + L"b.txt", .names = 2},
+        {.line = L"t " + deep + L"a.txt " + deep + L"c.txt", .path = deep + L"c.txt", .names = 3, .ansi = true},
+        {.line = L"t " + deep + lacked + L".txt " + deep + L"d.txt", .path = deep + L"d.txt", .names = 2},
         // Where nobody can see a box: none, no window at all, and the run ends at once.
-        {tolvik, L"t", L"", L"", 0, false, true},
-        {tolvik, L"t none.txt hidden.txt", L"", L"hidden.txt", 0, false, true},
-        {tolvik, L"t old.txt hidden.txt", L"", L"hidden.txt", 2, false, true}};
+        {.line = L"t", .unseen = true},
+        {.line = L"t none.txt hidden.txt", .path = L"hidden.txt", .unseen = true},
+        {.line = L"t old.txt hidden.txt", .path = L"hidden.txt", .names = 2, .unseen = true}};
+    // clang-format on
+    const ULONGLONG started = GetTickCount64();
     for (const auto& c : cases) {
-        if (c.exe[0] == L'-') continue;
-        const std::wstring seen = Run(c.exe, c.commandLine, c.ansi, c.unseen);
-        const std::string name = std::to_string(&c - cases);
-        Check(seen == c.boxes + L"exit 0", "case " + name + ": " + Utf8(seen));
-        if (!c.path.empty()) Check(Links(c.path) == c.links, "case " + name + ": links");
+        if (*c.only && c.only != codePage) continue;
+        const std::string name = "case " + std::to_string(&c - cases);
+        // Well within ctest's bound, so that the log says where it stopped.
+        if (GetTickCount64() - started > 200000) {
+            Check(false, name + " not started: the runs took 200 s");
+            break;
+        }
+        std::printf("%s: %s\n", name.c_str(), Utf8(c.line).c_str());
+        const std::wstring seen = Run(c.exe.empty() ? tolvik : c.exe, c.line, c.ansi, c.unseen);
+        Check(seen == c.boxes + L"exit " + std::to_wstring(c.status), name + ": " + Utf8(seen));
+        if (!c.path.empty()) Check(Links(c.path) == c.names, name + ": links");
     }
     for (const auto& name : {L"up.txt", L"a-b", L"b"}) Check(Links(name) == 0, "best fit made");
 

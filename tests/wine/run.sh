@@ -12,12 +12,19 @@ locale=(LANG=$([ "$2" = ja ] && echo ja_JP || echo en_US).UTF-8 LC_CTYPE=${ctype
 export WINEPREFIX=${TOLVIK_WINEPREFIX:-$root/build/wineprefix}
 scratch=$(mktemp -d /tmp/tolvik-wine.XXXXXX)
 # A Wine server left from another display would show the boxes there.
-stop() { /usr/lib/wine/wineserver -k 2>/dev/null || true; /usr/lib/wine/wineserver -w || true; }
+stop() { /usr/lib/wine/wineserver -k 2>/dev/null || true; timeout 30 /usr/lib/wine/wineserver -w || true; }
 trap 'stop; rm -rf "$scratch"' EXIT
 stop
 cd "$scratch"
 # Wine then looks for these two beside the program first, as Windows does for
 # every DLL that is not a known one.
 export WINEDLLOVERRIDES="mscoree,mshtml=;imm32,version=n,b"
-env -u LC_ALL "${locale[@]}" xvfb-run -a -s '-screen 0 1024x768x24 -nolisten tcp' \
-  "$root/cmake/wine-run.sh" "$3" "Z:${4//\//\\}" "$1" "$2" "Z:${5//\//\\}"
+# Each run of the check has a bound of its own; this one, well within ctest's,
+# is for what lies around them: Xvfb, Wine's start, the check's own set-up.
+status=0
+env -u LC_ALL "${locale[@]}" timeout -k 10 250 xvfb-run -a -s '-screen 0 1024x768x24 -nolisten tcp' \
+  "$root/cmake/wine-run.sh" "$3" "Z:${4//\//\\}" "$1" "$2" "Z:${5//\//\\}" || status=$?
+if [ "$status" = 124 ]; then
+  echo "TIMEOUT: the group $1-$2 ran 250 s; the check's last line above says how far it got"
+fi
+exit "$status"
