@@ -14,15 +14,21 @@ namespace {
 
 // Whether anybody can see a box: not where the window station has no display
 // (a scheduled task run whether the user is logged on or not, a service),
-// where a box would wait for good for a click that cannot come. Where
-// Windows cannot say, the box is shown.
+// nor in session 0 from Windows Vista on, where no user ever logs on (an
+// interactive service's station has a display nobody looks at). There a box
+// would wait for good for a click that cannot come. Where Windows cannot
+// say, the box is shown; on Windows XP session 0 is the console's.
 bool BoxCanBeSeen(Platform& platform) {
     UserObjectFlags flags;  // read only where Windows answered
     const Handle station = platform.GetProcessWindowStation();
     if (station != nullptr &&
-        platform.GetUserObjectInformationW(station, kUoiFlags, &flags, sizeof flags, nullptr))
-        return (flags.dwFlags & kWsfVisible) != 0;
-    return true;
+        platform.GetUserObjectInformationW(station, kUoiFlags, &flags, sizeof flags, nullptr) &&
+        (flags.dwFlags & kWsfVisible) == 0)
+        return false;
+    std::uint32_t session = 0;  // read only where Windows answered
+    const bool sessionZero =
+        platform.ProcessIdToSessionId(platform.GetCurrentProcessId(), &session) && session == 0;
+    return !sessionZero || (platform.GetVersion() & 0xFFu) < 6;
 }
 
 // The boxes have no owner window and only the default OK button; which
@@ -34,8 +40,8 @@ void Show(Platform& platform, const Box& box) {
 // The executable's file name: the display name of its ANSI path where that
 // path is exactly the one Windows holds, and otherwise the file name of the
 // path Windows holds, which the code page cannot carry.
-void ShowUsage(Platform& platform, const SystemLocale& locale) {
-    if (!BoxCanBeSeen(platform)) return;
+int ShowUsage(Platform& platform, const SystemLocale& locale) {
+    if (!BoxCanBeSeen(platform)) return kExitUsage;
     const AnsiText path = ArgumentAt(platform, 0);
     const WideText held = WideArgumentAt(platform, 0);
     if (held.empty() || ToWide(platform, path.view()).view() == held.view()) {
@@ -44,13 +50,15 @@ void ShowUsage(Platform& platform, const SystemLocale& locale) {
     } else {
         Show(platform, UsageNote(platform, FileNamePart(held.view())));
     }
+    return 0;
 }
 
 // The paths as they were typed; on the ANSI route they are what the ANSI
 // texts read back as.
-void ShowError(Platform& platform, const WideText& src, const WideText& dst) {
-    if (!BoxCanBeSeen(platform)) return;
+int ShowError(Platform& platform, const WideText& src, const WideText& dst) {
+    if (!BoxCanBeSeen(platform)) return kExitLinkNotMade;
     Show(platform, ErrorBox(platform, src.view(), dst.view()));
+    return 0;
 }
 
 // Whether the ANSI calls take the path whole: shorter than they take, and
@@ -80,7 +88,7 @@ bool MakeTypedLink(Platform& platform, const WideText& src, const WideText& dst)
 
 }  // namespace
 
-void RunLinkMaker(Platform& platform) {
+int RunLinkMaker(Platform& platform) {
     const SystemLocale locale = InitSystemLocale(platform);
     // What was typed: the ANSI command line is made from this one, and a
     // character its code page lacks may arrive as a look-alike with another
@@ -90,20 +98,17 @@ void RunLinkMaker(Platform& platform) {
     // Arguments after the second are ignored. The usage note is for a line
     // that lacks a second argument as typed, whatever the ANSI line makes of
     // it: a look-alike of a blank or a quote may split it otherwise.
-    if (typedDst.empty()) {
-        ShowUsage(platform, locale);
-        return;
-    }
+    if (typedDst.empty()) return ShowUsage(platform, locale);
     const AnsiText src = ArgumentAt(platform, 1);
     const AnsiText dst = ArgumentAt(platform, 2);
     // The ANSI calls get the paths only when they take both whole.
-    if (AnsiCallsTake(platform, src, typedSrc) && AnsiCallsTake(platform, dst, typedDst)) {
-        if (!MakeLink(platform, src, dst)) ShowError(platform, typedSrc, typedDst);
-        return;
-    }
     // Otherwise the wide calls get the paths as typed, and no other path is
     // looked at.
-    if (!MakeTypedLink(platform, typedSrc, typedDst)) ShowError(platform, typedSrc, typedDst);
+    const bool made =
+        AnsiCallsTake(platform, src, typedSrc) && AnsiCallsTake(platform, dst, typedDst)
+            ? MakeLink(platform, src, dst)
+            : MakeTypedLink(platform, typedSrc, typedDst);
+    return made ? 0 : ShowError(platform, typedSrc, typedDst);
 }
 
 }  // namespace tolvik

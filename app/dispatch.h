@@ -5,9 +5,15 @@
 
 namespace tolvik {
 
+// The exit status where nobody can see a box, in its stead: the link was not
+// made, or fewer than two arguments were typed. Wherever a box was shown, and
+// after a link that was made, the status is 0.
+constexpr int kExitLinkNotMade = 1;
+constexpr int kExitUsage = 2;
+
 // Makes the link that the command line asks for. Shows the usage note when
 // an argument is missing and the error box when the link was not made; a
-// success shows nothing. The process's exit status is 0 after each of these.
-void RunLinkMaker(Platform& platform);
+// success shows nothing. Gives the process's exit status.
+int RunLinkMaker(Platform& platform);
 
 }  // namespace tolvik

@@ -9,7 +9,5 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     tolvik::LoadDllsFromSystemFolderOnly();
     tolvik::Win32Platform platform;
-    tolvik::RunLinkMaker(platform);
-    // The same status after the usage note, a success and a failure.
-    return 0;
+    return tolvik::RunLinkMaker(platform);
 }

@@ -46,6 +46,9 @@ class CommandLineOnly final : public tolvik::Platform {
     }
     bool CloseHandle(tolvik::Handle) override { return false; }
     bool RemoveDirectoryW(const char16_t*) override { return false; }
+    std::uint32_t GetCurrentProcessId() override { return 0; }
+    bool ProcessIdToSessionId(std::uint32_t, std::uint32_t*) override { return false; }
+    std::uint32_t GetVersion() override { return 0; }
     tolvik::Handle GetProcessWindowStation() override { return nullptr; }
     bool GetUserObjectInformationW(tolvik::Handle, int, void*, std::uint32_t,
                                    std::uint32_t*) override {

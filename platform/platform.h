@@ -68,6 +68,11 @@ class Platform {
     virtual bool GetCPInfo(std::uint32_t codePage, CodePageInfo* info) = 0;
     virtual int MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags, const char* text,
                                     int length, char16_t* wide, int wideSize) = 0;
+    virtual std::uint32_t GetCurrentProcessId() = 0;
+    virtual bool ProcessIdToSessionId(std::uint32_t processId, std::uint32_t* sessionId) = 0;
+    // The major version in the low byte, the minor one in the next; Windows 8.1
+    // and later answer 6.2 to a program that does not name them in its manifest.
+    virtual std::uint32_t GetVersion() = 0;
     // Only the junction asks for it: its target must be a full path.
     virtual std::uint32_t GetFullPathNameW(const char16_t* path, std::uint32_t size,
                                            char16_t* buffer) = 0;

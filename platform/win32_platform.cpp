@@ -100,6 +100,22 @@ int Win32Platform::MultiByteToWideChar(std::uint32_t codePage, std::uint32_t fla
     return ::MultiByteToWideChar(codePage, flags, text, length, Wide(wide), wideSize);
 }
 
+std::uint32_t Win32Platform::GetCurrentProcessId() {
+    return ::GetCurrentProcessId();
+}
+
+// Found at run time: Microsoft documents it from Windows Vista on, and a
+// Windows without it must still start the program. Without it, no answer.
+bool Win32Platform::ProcessIdToSessionId(std::uint32_t processId, std::uint32_t* sessionId) {
+    const auto session = Find<BOOL(WINAPI*)(DWORD, DWORD*)>(::GetModuleHandleA("kernel32.dll"),
+                                                            "ProcessIdToSessionId");
+    return session != nullptr && session(processId, reinterpret_cast<DWORD*>(sessionId)) != FALSE;
+}
+
+std::uint32_t Win32Platform::GetVersion() {
+    return ::GetVersion();
+}
+
 std::uint32_t Win32Platform::GetFullPathNameW(const char16_t* path, std::uint32_t size,
                                               char16_t* buffer) {
     return ::GetFullPathNameW(Wide(path), size, Wide(buffer), nullptr);

@@ -19,6 +19,9 @@ class Win32Platform : public Platform {
     bool GetCPInfo(std::uint32_t codePage, CodePageInfo* info) override;
     int MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags, const char* text,
                             int length, char16_t* wide, int wideSize) override;
+    std::uint32_t GetCurrentProcessId() override;
+    bool ProcessIdToSessionId(std::uint32_t processId, std::uint32_t* sessionId) override;
+    std::uint32_t GetVersion() override;
     std::uint32_t GetFullPathNameW(const char16_t* path, std::uint32_t size,
                                    char16_t* buffer) override;
 

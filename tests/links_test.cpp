@@ -48,7 +48,8 @@ const std::set<std::string> kFileSystemCalls = {"GetFileAttributesA", "GetFileAt
 // Whole runs, started with "tolvik.exe C:\data D:\link" in ANSI or by a
 // Unicode program with a typed line. Where the code page lacks a character
 // of a path (the hyphen U+2010 in 1252), the wide calls get both as typed.
-// Where Windows cannot say whether anybody sees a box, the box is shown.
+// Where Windows cannot say whether anybody sees a box, the box is shown;
+// nobody is asked where no box would be.
 TEST(Dispatch, WholeRuns) {
     ScriptedPlatform shown;
     const std::u16string usage(UsageNote(shown, u"tolvik.exe").text.view()),
@@ -68,18 +69,47 @@ TEST(Dispatch, WholeRuns) {
          .volume = "c: junction to \\??\\C:\\data"},
     };
     for (const Run& run : runs) {
-        for (const char* failing : {"", "GetProcessWindowStation", "GetUserObjectInformationW"}) {
+        for (const char* failing :
+             {"", "GetProcessWindowStation", "GetUserObjectInformationW", "ProcessIdToSessionId"}) {
             SCOPED_TRACE(std::to_string(&run - runs) + failing);
             ScriptedPlatform platform;
             platform.commandLine += " C:\\data D:\\link";
             platform.typedLine = run.typedLine, platform.attributes = run.attributes;
             if (*failing) platform.Fail(failing);
-            RunLinkMaker(platform);
+            EXPECT_EQ(RunLinkMaker(platform), 0);
             EXPECT_EQ(platform.Volume(), run.volume);
             EXPECT_EQ(platform.box, run.box);
+            EXPECT_EQ(
+                Calls(platform.log, {"GetProcessWindowStation", "ProcessIdToSessionId"}).size(),
+                run.box.empty() ? 0u : 2u);
             // The usage note is all a line of fewer than two paths gets.
             EXPECT_EQ(Calls(platform.log, kFileSystemCalls).empty(), run.box == usage);
         }
+    }
+}
+
+// In session 0, from Windows Vista (6.0) on, nobody sees a box: the status
+// tells. Windows XP's session 0 is the console's, and where Windows cannot
+// say which session it is, the box is shown. Windows 8.1 and later answer 6.2.
+TEST(Dispatch, SessionZero) {
+    struct Run {
+        std::uint32_t session, version;
+        bool fails = false;
+        bool box;
+    };
+    const Run runs[] = {{.session = 0, .version = 0x17700006u, .box = false},
+                        {.session = 0, .version = 0x23F00206u, .box = false},
+                        {.session = 0, .version = 0x0A280105u, .box = true},
+                        {.session = 0, .version = 0x17700006u, .fails = true, .box = true},
+                        {.session = 2, .version = 0x23F00206u, .box = true}};
+    for (const Run& run : runs) {
+        SCOPED_TRACE(&run - runs);
+        ScriptedPlatform platform;
+        platform.commandLine += " C:\\data D:\\link", platform.attributes = kInvalidFileAttributes;
+        platform.session = run.session, platform.version = run.version;
+        if (run.fails) platform.Fail("ProcessIdToSessionId");
+        EXPECT_EQ(RunLinkMaker(platform), run.box ? 0 : kExitLinkNotMade);
+        EXPECT_EQ(platform.box.empty(), !run.box);
     }
 }
 

@@ -50,6 +50,8 @@ class ScriptedPlatform final : public Platform {
     // No table for code page 932, as on a Windows XP without East Asian support.
     bool without932 = false;
     bool longPathsEnabled = false;  // LongPathsEnabled, for a program whose manifest asks for it
+    std::uint32_t session = 1;      // the session the process runs in
+    std::uint32_t version = 0x1DB10106u;  // GetVersion's answer: Windows 7 SP1, 6.1.7601
     inline static const Handle kOpened = reinterpret_cast<Handle>(0x10);  // every handle opened
     Log log;
     std::vector<unsigned char> request;  // what DeviceIoControl was given
@@ -85,6 +87,15 @@ class ScriptedPlatform final : public Platform {
         return wideLine_.c_str();
     }
     std::uint32_t GetThreadLocale() override { return threadLocale; }
+    std::uint32_t GetCurrentProcessId() override { return 0x1234; }
+    // Any other process is a service's or the system's, in session 0; failing,
+    // it leaves 0 too.
+    bool ProcessIdToSessionId(std::uint32_t id, std::uint32_t* answer) override {
+        const bool fails = Call("ProcessIdToSessionId", id);
+        *answer = id == 0x1234 && !fails ? session : 0;
+        return !fails;
+    }
+    std::uint32_t GetVersion() override { return version; }
     std::uint32_t GetACP() override { return acp; }
     std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t size) override {
         std::memset(buffer, 'x', size);

@@ -3,9 +3,10 @@
 // each box read back as the UTF-16 text a person sees (caption and text) and
 // closed, hard links made for real, at the typed name where Windows rewrote a
 // path on the way to the ANSI command line and nowhere else, long paths, a
-// refused junction taken back, exit status 0, no box and no window where
-// nobody can see one, no DLL loaded from the program's own folder, and the
-// program's step through a command line equal to CharNextA's.
+// refused junction taken back, exit status 0 after a box, no box and no
+// window where nobody can see one and the status in its stead, no DLL loaded
+// from the program's own folder, and the program's step through a command
+// line equal to CharNextA's.
 //
 //   tolvik_wine_check <tolvik.exe> <ANSI code page> <ja | en> <planted.dll>   (in an empty folder)
 #include <windows.h>
@@ -243,9 +244,12 @@ int main(int, char** argv) {
         {.line = L"t " + deep + L"a.txt " + deep + L"b.txt", .path = deep + L"b.txt", .names = 2},
         {.line = L"t " + deep + L"a.txt " + deep + L"c.txt", .path = deep + L"c.txt", .names = 3, .ansi = true},
         {.line = L"t " + deep + lacked + L".txt " + deep + L"d.txt", .path = deep + L"d.txt", .names = 2},
-        // Where nobody can see a box: none, no window at all, and the run ends at once.
-        {.line = L"t", .unseen = true},
-        {.line = L"t none.txt hidden.txt", .path = L"hidden.txt", .unseen = true},
+        // Where nobody can see a box: none, no window at all, the run ends at
+        // once, and the status tells what the box would have.
+        {.line = L"t", .status = 2, .unseen = true},
+        {.line = L"t a.txt", .status = 2, .unseen = true},
+        {.line = L"t none.txt hidden.txt", .path = L"hidden.txt", .status = 1, .unseen = true},
+        {.line = L"t a.txt old.txt", .path = L"old.txt", .names = 1, .status = 1, .unseen = true},
         {.line = L"t old.txt hidden.txt", .path = L"hidden.txt", .names = 2, .unseen = true}};
     // clang-format on
     const ULONGLONG started = GetTickCount64();
