@@ -155,8 +155,7 @@ int main(int, char** argv) {
     const tolvik::LeadByteSet leadBytes = tolvik::SystemLeadBytes(platform);
     int steps = 0;
     for (int pair = 0; pair < 0x20000; ++pair) {  // every two bytes, from either one
-        const char text[] = {static_cast<char>(pair >> 9), static_cast<char>(pair >> 1), 'a',
-                             '\0'};
+        const char text[] = {static_cast<char>(pair >> 9), static_cast<char>(pair >> 1), 'a', '\0'};
         steps += tolvik::NextCharacter(leadBytes, text + pair % 2) == CharNextA(text + pair % 2);
     }
     Check(steps == 0x20000, "the step agrees with CharNextA " + std::to_string(steps) + " times");
