@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Reads a built tolvik.exe with binutils and checks what Windows sees of it:
 # a 32-bit GUI program that imports only KERNEL32 and the C runtime,
-# within its size budget, carrying nothing but its icon and version record.
+# within its size budget, carrying nothing but its icon, its version record and
+# its manifest (read back against resources.txt, the icon's pixels left out).
 # Nothing in it depends on where or when it was built: its time stamp is the
 # fixed one and it names no folder of the build.
 #   check-exe.sh <tolvik.exe> <objdump> <windres> <time stamp> <source folder>
