@@ -4,14 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <set>
 
 #include "app/dispatch.h"
 #include "app/messages.h"
 #include "links/junction.h"
-#include "links/mount_point.h"
 #include "scripted_platform.h"
 
 namespace tolvik {
@@ -232,16 +230,6 @@ TEST(Junction, EachFailingCallTakesBackWhatWasMade) {
             EXPECT_LT(at("CloseHandle"), at("RemoveDirectoryW"));
         }
     }
-}
-
-// Whatever the buffer held before, the request is the record alone, its
-// terminators included.
-TEST(Junction, RequestOverAnyBuffer) {
-    MountPointRequest request;
-    std::memset(&request, 0xAA, sizeof request);
-    ASSERT_TRUE(BuildMountPointRequest(u"\\??\\C:\\d", request));
-    EXPECT_EQ(std::vector<unsigned char>(request.bytes, request.bytes + request.length),
-              Request(u"\\??\\C:\\d"));
 }
 
 TEST(Junction, TargetIsTheFullPathInItsNtForm) {
