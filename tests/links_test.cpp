@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
-#include <set>
 
 #include "app/dispatch.h"
 #include "app/messages.h"
@@ -30,84 +30,49 @@ std::vector<unsigned char> Request(const std::u16string& target) {
     return std::vector<unsigned char>(bytes, bytes + units.size() * 2);
 }
 
-// The calls of the log with one of these names.
-Log Calls(const Log& log, const std::set<std::string>& names) {
-    Log calls;
-    for (const auto& call : log)
-        if (names.count(call.substr(0, call.find(' ')))) calls.push_back(call);
-    return calls;
-}
-const std::set<std::string> kJunctionCalls = {"CreateDirectoryW", "CreateFileW", "DeviceIoControl",
-                                              "CloseHandle", "RemoveDirectoryW"};
-const std::set<std::string> kFileSystemCalls = {"GetFileAttributesA", "GetFileAttributesW",
-                                                "CreateHardLinkA",    "CreateHardLinkW",
-                                                "CreateDirectoryW",   "CreateFileW"};
-
-// Whole runs, started with "tolvik.exe C:\data D:\link" in ANSI or by a
-// Unicode program with a typed line. Where the code page lacks a character
-// of a path (the hyphen U+2010 in 1252), the wide calls get both as typed.
-// Where Windows cannot say whether anybody sees a box, the box is shown;
-// nobody is asked where no box would be.
-TEST(Dispatch, WholeRuns) {
-    ScriptedPlatform shown;
-    const std::u16string usage(UsageNote(shown, u"tolvik.exe").text.view()),
-        error(ErrorBox(shown, u"C:\\data", u"D:\\link").text.view());
+// Where nobody can see a box, none is shown and the status tells what it
+// would have said. In session 0, from Windows Vista (6.0) on, nobody sees one;
+// Windows XP's session 0 is the console's, Windows 8.1 and later answer 6.2,
+// and where Windows cannot say, the box is shown. Nobody is asked after a
+// link that was made, and the usage note looks at no path.
+TEST(Dispatch, WhereNobodySeesTheBox) {
+    constexpr std::uint32_t kVista = 0x17700006u, kWindows81 = 0x23F00206u, kXp = 0x0A280105u;
+    ScriptedPlatform texts;
+    const std::u16string usage(UsageNote(texts, u"tolvik.exe").text.view()),
+        error(ErrorBox(texts, u"a", u"b").text.view());
     struct Run {
-        std::u16string typedLine{};  // empty: the ANSI line
-        std::uint32_t attributes;
-        std::string volume{};  // empty: nothing made
-        std::u16string box{};  // empty: none
+        const char* paths = " a b";  // typed after the program's name
+        bool made = false;
+        const char* unanswered = "";  // the question Windows cannot answer
+        std::uint32_t session = 1, version = kVista;
+        int status = 0;
     };
+    // clang-format off
     const Run runs[] = {
-        {.typedLine = u"tolvik.exe", .attributes = kFileAttributeDirectory, .box = usage},
-        {.attributes = kInvalidFileAttributes, .box = error},
-        {.attributes = kFileAttributeDirectory, .volume = "D:\\link: junction to \\??\\C:\\data"},
-        {.typedLine = u"t a\u2010b c",
-         .attributes = kFileAttributeDirectory,
-         .volume = "c: junction to \\??\\C:\\data"},
-    };
-    for (const Run& run : runs) {
-        for (const char* failing :
-             {"", "GetProcessWindowStation", "GetUserObjectInformationW", "ProcessIdToSessionId"}) {
-            SCOPED_TRACE(std::to_string(&run - runs) + failing);
-            ScriptedPlatform platform;
-            platform.commandLine += " C:\\data D:\\link";
-            platform.typedLine = run.typedLine, platform.attributes = run.attributes;
-            if (*failing) platform.Fail(failing);
-            EXPECT_EQ(RunLinkMaker(platform), 0);
-            EXPECT_EQ(platform.Volume(), run.volume);
-            EXPECT_EQ(platform.box, run.box);
-            EXPECT_EQ(
-                Calls(platform.log, {"GetProcessWindowStation", "ProcessIdToSessionId"}).size(),
-                run.box.empty() ? 0u : 2u);
-            // The usage note is all a line of fewer than two paths gets.
-            EXPECT_EQ(Calls(platform.log, kFileSystemCalls).empty(), run.box == usage);
-        }
-    }
-}
-
-// In session 0, from Windows Vista (6.0) on, nobody sees a box: the status
-// tells. Windows XP's session 0 is the console's, and where Windows cannot
-// say which session it is, the box is shown. Windows 8.1 and later answer 6.2.
-TEST(Dispatch, SessionZero) {
-    struct Run {
-        std::uint32_t session, version;
-        bool fails = false;
-        bool box;
-    };
-    const Run runs[] = {{.session = 0, .version = 0x17700006u, .box = false},
-                        {.session = 0, .version = 0x23F00206u, .box = false},
-                        {.session = 0, .version = 0x0A280105u, .box = true},
-                        {.session = 0, .version = 0x17700006u, .fails = true, .box = true},
-                        {.session = 2, .version = 0x23F00206u, .box = true}};
+        {.paths = " a"}, {.paths = "", .session = 0, .status = kExitUsage},
+        {.made = true}, {.made = true, .session = 0}, {},
+        {.unanswered = "GetProcessWindowStation"}, {.unanswered = "GetUserObjectInformationW"},
+        {.unanswered = "ProcessIdToSessionId", .session = 0},
+        {.session = 0, .status = kExitLinkNotMade},
+        {.session = 0, .version = kWindows81, .status = kExitLinkNotMade},
+        {.session = 0, .version = kXp}, {.session = 2, .version = kWindows81}};
+    // clang-format on
     for (const Run& run : runs) {
         SCOPED_TRACE(&run - runs);
         ScriptedPlatform platform;
-        platform.commandLine += " C:\\data D:\\link", platform.attributes = kInvalidFileAttributes;
-        platform.session = run.session, platform.version = run.version;
-        if (run.fails) platform.Fail("ProcessIdToSessionId");
-        EXPECT_EQ(RunLinkMaker(platform), run.box ? 0 : kExitLinkNotMade);
-        EXPECT_EQ(platform.box.empty(), !run.box);
+        platform.commandLine += run.paths, platform.session = run.session;
+        platform.version = run.version;
+        if (!run.made) platform.Fail("CreateHardLinkA");
+        if (*run.unanswered) platform.Fail(run.unanswered);
+        const bool note = std::strlen(run.paths) < 4, box = !run.made && run.status == 0;
+        EXPECT_EQ(RunLinkMaker(platform), run.status);
+        EXPECT_EQ(platform.box, !box ? u"" : note ? usage : error);
+        EXPECT_EQ(platform.Volume(), run.made ? u"b: hard link to a" : u"");
+        EXPECT_EQ(
+            platform.Calls("GetProcessWindowStation") + platform.Calls("ProcessIdToSessionId"),
+            run.made ? 0 : 2);
+        EXPECT_EQ(platform.Calls("GetFileAttributesA") + platform.Calls("GetFileAttributesW"),
+                  note ? 0 : 1);
     }
 }
 
@@ -118,15 +83,13 @@ TEST(Dispatch, SessionZero) {
 TEST(Dispatch, UsageNoteName) {
     struct Case {
         const char* path;
-        std::u16string held{};
-        bool pathFails = false;
-        bool without932 = false;
+        std::u16string held = u"";
+        bool pathFails = false, without932 = false;
         std::u16string name;
     };
     const Case cases[] = {
         {.path = "C:\\t\\?.exe", .held = u"C:\\t\\\uD55C.exe", .pathFails = true, .name = u"?.exe"},
-        {.path = "C:\\t\\a.exe", .without932 = true, .name = u"a.exe"},
-    };
+        {.path = "C:\\t\\a.exe", .without932 = true, .name = u"a.exe"}};
     for (const Case& c : cases) {
         ScriptedPlatform platform;
         platform.moduleFileName = c.path, platform.heldModuleFileName = c.held;
@@ -150,64 +113,53 @@ TEST(Dispatch, LongPaths) {
         plain = u"C:\\" + std::u16string(257, u'd'), longer = verbatim + u'd';    // 260
     struct Run {
         std::u16string src, dst;
-        std::uint32_t attributes = 0x20;
-        bool longPathsEnabled = false;
+        bool directory = false, longPathsEnabled = false;
         bool made;
     };
+    // clang-format off
     const Run runs[] = {
-        {.src = verbatim, .dst = u"L", .made = true},
-        {.src = u"F", .dst = longer, .made = true},
+        {.src = verbatim, .dst = u"L", .made = true}, {.src = u"F", .dst = longer, .made = true},
         {.src = plain, .dst = u"L", .made = false},
         {.src = plain, .dst = u"L", .longPathsEnabled = true, .made = true},
-        {.src = u"D", .dst = longer, .attributes = kFileAttributeDirectory, .made = true},
-        {.src = u"D", .dst = plain, .attributes = kFileAttributeDirectory, .made = false},
-    };
+        {.src = u"D", .dst = longer, .directory = true, .made = true},
+        {.src = u"D", .dst = plain, .directory = true, .made = false}};
+    // clang-format on
     for (const Run& run : runs) {
         ScriptedPlatform platform;
-        platform.acp = 932, platform.attributes = run.attributes;
-        platform.longPathsEnabled = run.longPathsEnabled;
+        platform.acp = 932, platform.longPathsEnabled = run.longPathsEnabled;
+        platform.attributes = run.directory ? kFileAttributeDirectory : 0x20;
         platform.typedLine = u"t " + run.src + u" " + run.dst;
         RunLinkMaker(platform);
-        const std::u16string made = run.attributes == kFileAttributeDirectory
-                                        ? u": junction to \\??\\C:\\data"
-                                        : u": hard link to " + run.src;
-        const std::u16string expected = run.made ? run.dst + made : u"";
-        EXPECT_EQ(platform.Volume(), std::string(expected.begin(), expected.end()));
+        const std::u16string made =
+            run.directory ? u"junction to \\??\\C:\\data" : u"hard link to " + run.src;
+        EXPECT_EQ(platform.Volume(), run.made ? run.dst + u": " + made : u"");
         EXPECT_EQ(platform.box.empty(), run.made);
     }
 }
 
-// The order Windows needs: the directory made, opened as a reparse point
-// for writing, the record set, the handle closed, and only then, for a
-// refused record, the directory removed.
-TEST(Junction, CallsInWindowsOrder) {
-    using P = ScriptedPlatform;
-    const Log made = {P::Entry("CreateDirectoryW", u"D:\\link", nullptr),
-                      P::Entry("CreateFileW", u"D:\\link", kGenericWrite,
-                               kFileShareRead | kFileShareWrite, nullptr, kOpenExisting,
-                               kFileFlagOpenReparsePoint | kFileFlagBackupSemantics, nullptr),
-                      // The bytes returned are asked for, as a call that is not overlapped must.
-                      P::Entry("DeviceIoControl", P::kOpened, kFsctlSetReparsePoint,
-                               Request(u"\\??\\C:\\data").size(), nullptr, 0, true, nullptr),
-                      P::Entry("CloseHandle", P::kOpened)};
-    for (const bool refused : {false, true}) {
-        ScriptedPlatform platform;
-        if (refused) platform.Fail("DeviceIoControl");
-        EXPECT_EQ(MakeJunction(platform, "C:\\data", "D:\\link"), !refused);
-        Log expected = made;
-        if (refused) expected.push_back(P::Entry("RemoveDirectoryW", u"D:\\link"));
-        EXPECT_EQ(Calls(platform.log, kJunctionCalls), expected);
-    }
-}
-
-// Each call of a junction that is made, failed in turn: no junction, nothing
-// left on the volume, nothing created in the name of a path that was not
-// converted, and the handle closed exactly when it was opened, before the
-// directory is removed. A handle that does not close, once the record is in,
-// changes nothing.
+// The order Windows needs: the directory made, opened as a reparse point for
+// writing, the record set and the handle closed. Then each call failed in
+// turn: no junction, nothing left on the volume, nothing created in the name
+// of a path that was not converted, and the handle closed exactly when it was
+// opened, before the directory is removed. A handle that does not close, once
+// the record is in, changes nothing.
 TEST(Junction, EachFailingCallTakesBackWhatWasMade) {
+    using P = ScriptedPlatform;
     ScriptedPlatform good;
     ASSERT_TRUE(MakeJunction(good, "C:\\data", "D:\\link"));
+    const auto from = [](const Log& log, const char* name) {
+        return std::find_if(log.begin(), log.end(),
+                            [&](const std::string& call) { return call.rfind(name, 0) == 0; });
+    };
+    // The bytes returned are asked for, as a call that is not overlapped must.
+    EXPECT_EQ(Log(from(good.log, "CreateDirectoryW"), good.log.cend()),
+              Log({P::Entry("CreateDirectoryW", u"D:\\link", nullptr),
+                   P::Entry("CreateFileW", u"D:\\link", kGenericWrite,
+                            kFileShareRead | kFileShareWrite, nullptr, kOpenExisting,
+                            kFileFlagOpenReparsePoint | kFileFlagBackupSemantics, nullptr),
+                   P::Entry("DeviceIoControl", P::kOpened, kFsctlSetReparsePoint,
+                            Request(u"\\??\\C:\\data").size(), nullptr, 0, true, nullptr),
+                   P::Entry("CloseHandle", P::kOpened)}));
     std::map<std::string, int> seen;
     for (const auto& call : good.log) {
         const std::string name = call.substr(0, call.find(' '));
@@ -217,17 +169,13 @@ TEST(Junction, EachFailingCallTakesBackWhatWasMade) {
         platform.Fail(name, occurrence);
         const bool made = MakeJunction(platform, "C:\\data", "D:\\link");
         EXPECT_EQ(made, name == "CloseHandle");
-        EXPECT_EQ(platform.Volume(), made ? good.Volume() : "");
-        const auto at = [&](const char* prefix) {
-            return std::find_if(platform.log.begin(), platform.log.end(),
-                                [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
-        };
-        const bool converted = seen.count("CreateDirectoryW") != 0;
-        EXPECT_EQ(at("Create") != platform.log.end(), converted);
+        EXPECT_EQ(platform.Volume(), made ? good.Volume() : u"");
+        const auto end = platform.log.cend();
+        EXPECT_EQ(from(platform.log, "Create") != end, seen.count("CreateDirectoryW") != 0);
         const bool opened = seen.count("DeviceIoControl") != 0;
-        EXPECT_EQ(at("CloseHandle") != platform.log.end(), opened);
+        EXPECT_EQ(from(platform.log, "CloseHandle") != end, opened);
         if (opened && !made) {
-            EXPECT_LT(at("CloseHandle"), at("RemoveDirectoryW"));
+            EXPECT_LT(from(platform.log, "CloseHandle"), from(platform.log, "RemoveDirectoryW"));
         }
     }
 }
@@ -238,26 +186,24 @@ TEST(Junction, TargetIsTheFullPathInItsNtForm) {
         std::uint32_t sizeSlack = 0;  // how much larger than needed its size answer is
         int growths = 0;              // how often it grows between two answers
         const char* src = "data";
-        std::u16string target{};  // empty: no junction
+        std::u16string target = u"";  // empty: no junction
     };
-    const std::u16string n260(260, u'n');
+    const std::u16string n260(260, u'n'), data = u"\\??\\C:\\data";
+    // clang-format off
     const Case cases[] = {
-        {.fullPath = u"\\\\?\\C:\\data", .target = u"\\??\\C:\\data"},
-        {.fullPath = u"\\\\.\\C:\\data", .target = u"\\??\\C:\\data"},
+        {.fullPath = u"\\\\?\\C:\\data", .target = data}, {.fullPath = u"\\\\.\\C:\\data", .target = data},
         {.fullPath = u"\\\\server\\share\\data", .target = u"\\??\\UNC\\server\\share\\data"},
         // Windows sizes .\data, ..\data and C:\x\..\data before shortening them.
-        {.fullPath = u"C:\\data", .sizeSlack = 1, .target = u"\\??\\C:\\data"},
+        {.fullPath = u"C:\\data", .sizeSlack = 1, .target = data},
         // The current directory changes between the calls: asked again, four calls at most.
-        {.fullPath = u"C:\\data", .growths = 2, .target = u"\\??\\C:\\dataxx"},
+        {.fullPath = u"C:\\data", .growths = 2, .target = data + u"xx"},
         {.fullPath = u"C:\\data", .growths = 3},
         {.fullPath = u"C:\\" + n260, .target = u"\\??\\C:\\" + n260},
         {.fullPath = u"C:\\" + n260 + u'n'},  // 268 units: refused
         // Taken as written, as Windows examines them: nothing trimmed, no drive.
-        {.fullPath = u"\\\\?\\C:\\t\\data",
-         .src = "\\\\?\\C:\\t\\data. ",
-         .target = u"\\??\\C:\\t\\data. "},
-        {.fullPath = u"C:\\??\\C:\\t", .src = "\\??\\C:\\t", .target = u"\\??\\C:\\t"},
-    };
+        {.fullPath = u"\\\\?\\C:\\t\\data", .src = "\\\\?\\C:\\t\\data. ", .target = u"\\??\\C:\\t\\data. "},
+        {.fullPath = u"C:\\??\\C:\\t", .src = "\\??\\C:\\t", .target = u"\\??\\C:\\t"}};
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fullPath.size());
         ScriptedPlatform platform;

@@ -55,7 +55,7 @@ class ScriptedPlatform final : public Platform {
     inline static const Handle kOpened = reinterpret_cast<Handle>(0x10);  // every handle opened
     Log log;
     std::vector<unsigned char> request;  // what DeviceIoControl was given
-    std::u16string box, caption;         // the text and caption of the last box
+    std::u16string box;                  // the text of the last box
 
     // The `occurrence`-th call of `name` fails (1: the first).
     ScriptedPlatform& Fail(const std::string& name, int occurrence = 1) {
@@ -64,12 +64,14 @@ class ScriptedPlatform final : public Platform {
     }
     // What the run left on the volume, name by name: "L: hard link to F",
     // "L: directory", "L: junction to \??\C:\data"; empty: nothing.
-    std::string Volume() const {
-        std::string made;
+    std::u16string Volume() const {
+        std::u16string made;
         for (const auto& [name, what] : volume_)
-            made += (made.empty() ? "" : "; ") + Text(name) + ": " + Text(what);
+            made += (made.empty() ? u"" : u"; ") + name + u": " + what;
         return made;
     }
+    // How often `name` was called.
+    int Calls(const std::string& name) const { return calls_.count(name) ? calls_.at(name) : 0; }
     // The log entry of a call with these arguments, as the double writes it.
     template <typename... Arguments>
     static std::string Entry(const char* name, const Arguments&... arguments) {
@@ -217,9 +219,9 @@ class ScriptedPlatform final : public Platform {
         const UserObjectFlags flags = {0, 0, fails ? 0 : kWsfVisible};
         return std::memcpy(info, &flags, std::min<std::size_t>(length, sizeof flags)), !fails;
     }
-    int MessageBoxW(void* owner, const char16_t* text, const char16_t* title,
+    int MessageBoxW(void* owner, const char16_t* text, const char16_t*,
                     std::uint32_t type) override {
-        box = text, caption = title;
+        box = text;
         return Call("MessageBoxW", owner, type) ? 0 : 1;
     }
 
