@@ -1,13 +1,14 @@
-// A scripted Windows: canned answers, a log of every call that can fail with
-// its arguments, calls made to fail by name and occurrence ("the 2nd
-// CreateDirectoryW"), and what a run left on the volume. It answers as Windows documents each call,
-// not as kindly as Wine does (platform/windows-contracts.md): a failing call scribbles on what it
-// was handed, as a half-done call may, sizes may be larger than needed, and a
-// buffer may hold more than the answer says. Started with a UTF-16 command
-// line, it makes the ANSI one from it, without Windows' best fit (the Wine
-// check meets that): in 932 the fullwidth backslash is the two bytes 81 5F,
-// otherwise a character below U+0080 (U+0100 in 1252) is its own byte, any
-// other is ?, and a byte is the character of its number.
+// A scripted Windows: canned answers, a log of the calls that can fail, calls
+// made to fail by name and occurrence ("the 2nd CreateDirectoryW"), and what a
+// run left on the volume. It answers as Windows documents each call, not as
+// kindly as Wine does (platform/windows-contracts.md): a failing call
+// scribbles on what it was handed, as a half-done call may, sizes may be
+// larger than needed, a buffer may hold more than the answer says, and a call
+// given what Windows refuses fails. Started with a UTF-16 command line, it
+// makes the ANSI one from it, without Windows' best fit (the Wine check meets
+// that): in 932 the fullwidth backslash is the two bytes 81 5F, otherwise a
+// character below U+0080 (U+0100 in 1252) is its own byte, any other is ?,
+// and a byte is the character of its number.
 #pragma once
 
 #include <algorithm>
@@ -72,13 +73,6 @@ class ScriptedPlatform final : public Platform {
     }
     // How often `name` was called.
     int Calls(const std::string& name) const { return calls_.count(name) ? calls_.at(name) : 0; }
-    // The log entry of a call with these arguments, as the double writes it.
-    template <typename... Arguments>
-    static std::string Entry(const char* name, const Arguments&... arguments) {
-        std::string entry = name;
-        ((entry += ' ', entry += Text(arguments)), ...);
-        return entry;
-    }
 
     const char* GetCommandLineA() override {
         if (!typedLine.empty()) commandLine = Narrow(typedLine);
@@ -93,7 +87,7 @@ class ScriptedPlatform final : public Platform {
     // Any other process is a service's or the system's, in session 0; failing,
     // it leaves 0 too.
     bool ProcessIdToSessionId(std::uint32_t id, std::uint32_t* answer) override {
-        const bool fails = Call("ProcessIdToSessionId", id);
+        const bool fails = Call("ProcessIdToSessionId");
         *answer = id == 0x1234 && !fails ? session : 0;
         return !fails;
     }
@@ -101,7 +95,7 @@ class ScriptedPlatform final : public Platform {
     std::uint32_t GetACP() override { return acp; }
     std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t size) override {
         std::memset(buffer, 'x', size);
-        if (Call("GetModuleFileNameA", size)) return 0;
+        if (Call("GetModuleFileNameA")) return 0;
         const auto length = static_cast<std::uint32_t>(moduleFileName.size());
         std::memcpy(buffer, moduleFileName.c_str(), std::min(length + 1, size));
         // Cut short, it answers the buffer's size, and since Vista its last
@@ -111,7 +105,7 @@ class ScriptedPlatform final : public Platform {
     }
     std::uint32_t GetModuleFileNameW(char16_t* buffer, std::uint32_t size) override {
         std::fill(buffer, buffer + size, u'x');
-        if (Call("GetModuleFileNameW", size)) return 0;
+        if (Call("GetModuleFileNameW")) return 0;
         const std::u16string path =
             heldModuleFileName.empty() ? Widen(moduleFileName, acp) : heldModuleFileName;
         const auto length = static_cast<std::uint32_t>(path.size());
@@ -120,7 +114,8 @@ class ScriptedPlatform final : public Platform {
     }
     int GetLocaleInfoA(std::uint32_t locale, std::uint32_t type, char* buffer, int size) override {
         std::memset(buffer, '7', static_cast<std::size_t>(size));
-        if (Call("GetLocaleInfoA", locale, type, size) || !codePageText.count(locale)) return 0;
+        if (Call("GetLocaleInfoA") || type != kLocaleDefaultAnsiCodePage) return 0;
+        if (!codePageText.count(locale)) return 0;
         const std::string& text = codePageText[locale];
         if (text.size() >= static_cast<std::size_t>(size)) return 0;  // the buffer is too small
         std::memcpy(buffer, text.c_str(), text.size() + 1);
@@ -129,17 +124,17 @@ class ScriptedPlatform final : public Platform {
     bool GetCPInfo(std::uint32_t codePage, CodePageInfo* info) override {
         std::memset(info, 0x80, sizeof *info);
         const auto found = leadBytes.find(codePage == kCodePageAnsi ? acp : codePage);
-        if (Call("GetCPInfo", codePage) || found == leadBytes.end()) return false;
+        if (Call("GetCPInfo") || found == leadBytes.end()) return false;
         std::memcpy(info->LeadByte, found->second.data(), sizeof info->LeadByte);
         return true;
     }
     // No terminator for a text counted without one; asked with no buffer, the
     // units needed, this much larger; 0 for a buffer too small.
-    int MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags, const char* text,
-                            int length, char16_t* wide, int size) override {
+    int MultiByteToWideChar(std::uint32_t codePage, std::uint32_t, const char* text, int length,
+                            char16_t* wide, int size) override {
         const std::string ansi(text, static_cast<std::size_t>(length));
         if (size != 0) std::fill(wide, wide + size, u'?');
-        if (Call("MultiByteToWideChar", codePage, flags, ansi, size)) return 0;
+        if (Call("MultiByteToWideChar")) return 0;
         if (codePage == kCodePageJapanese && without932) return 0;
         const std::u16string units = Widen(ansi, codePage == kCodePageAnsi ? acp : codePage);
         if (size == 0) return static_cast<int>(units.size() + sizeSlack);
@@ -148,10 +143,9 @@ class ScriptedPlatform final : public Platform {
         return static_cast<int>(units.size());
     }
     // The size answer counts the terminator, the length written does not.
-    std::uint32_t GetFullPathNameW(const char16_t* path, std::uint32_t size,
-                                   char16_t* buffer) override {
+    std::uint32_t GetFullPathNameW(const char16_t*, std::uint32_t size, char16_t* buffer) override {
         std::fill(buffer, buffer + size, u'?');
-        if (Call("GetFullPathNameW", path, size)) return 0;
+        if (Call("GetFullPathNameW")) return 0;
         const auto length = static_cast<std::uint32_t>(fullPath.size());
         if (size > length) {
             std::memcpy(buffer, fullPath.c_str(), (length + 1) * sizeof(char16_t));
@@ -161,71 +155,73 @@ class ScriptedPlatform final : public Platform {
         return length + 1 + sizeSlack;
     }
     std::uint32_t GetFileAttributesA(const char* path) override {
-        const bool fails = Call("GetFileAttributesA", path) || TooLong(Widen(path, acp), false);
+        const bool fails = Call("GetFileAttributesA") || TooLong(Widen(path, acp), false);
         return fails ? kInvalidFileAttributes : attributes;
     }
-    bool CreateHardLinkA(const char* link, const char* existing, void* security) override {
-        return !Call("CreateHardLinkA", link, existing, security) &&
-               !TooLong(Widen(link, acp), false) && !TooLong(Widen(existing, acp), false) &&
+    bool CreateHardLinkA(const char* link, const char* existing, void*) override {
+        return !Call("CreateHardLinkA") && !TooLong(Widen(link, acp), false) &&
+               !TooLong(Widen(existing, acp), false) &&
                Made(Widen(link, acp), u"hard link to " + Widen(existing, acp));
     }
     std::uint32_t GetFileAttributesW(const char16_t* path) override {
-        const bool fails = Call("GetFileAttributesW", path) || TooLong(path, true);
+        const bool fails = Call("GetFileAttributesW") || TooLong(path, true);
         return fails ? kInvalidFileAttributes : attributes;
     }
-    bool CreateHardLinkW(const char16_t* link, const char16_t* existing, void* security) override {
-        return !Call("CreateHardLinkW", link, existing, security) && !TooLong(link, true) &&
-               !TooLong(existing, true) && Made(link, u"hard link to " + std::u16string(existing));
+    bool CreateHardLinkW(const char16_t* link, const char16_t* existing, void*) override {
+        return !Call("CreateHardLinkW") && !TooLong(link, true) && !TooLong(existing, true) &&
+               Made(link, u"hard link to " + std::u16string(existing));
     }
-    bool CreateDirectoryW(const char16_t* path, void* security) override {
-        return !Call("CreateDirectoryW", path, security) && !TooLong(path, true, 248) &&
-               Made(path, u"directory");
+    bool CreateDirectoryW(const char16_t* path, void*) override {
+        return !Call("CreateDirectoryW") && !TooLong(path, true, 248) && Made(path, u"directory");
     }
-    Handle CreateFileW(const char16_t* path, std::uint32_t access, std::uint32_t share,
-                       void* security, std::uint32_t disposition, std::uint32_t flags,
-                       Handle templateFile) override {
-        const bool fails =
-            Call("CreateFileW", path, access, share, security, disposition, flags, templateFile);
-        if (!fails) opened_ = path;
-        // INVALID_HANDLE_VALUE, not null, on failure.
-        return fails ? kInvalidHandleValue : kOpened;
+    // A directory opens only with backup semantics, its reparse point rather
+    // than what it leads to only with FILE_FLAG_OPEN_REPARSE_POINT, and a
+    // record is set only through a handle with write access. INVALID_HANDLE_VALUE,
+    // not null, on failure.
+    Handle CreateFileW(const char16_t* path, std::uint32_t access, std::uint32_t, void*,
+                       std::uint32_t disposition, std::uint32_t flags, Handle) override {
+        const std::uint32_t both = kFileFlagOpenReparsePoint | kFileFlagBackupSemantics;
+        if (Call("CreateFileW") || volume_.count(path) == 0 || disposition != kOpenExisting ||
+            (flags & both) != both || (access & kGenericWrite) == 0)
+            return kInvalidHandleValue;
+        return opened_ = path, kOpened;
     }
+    // Without an OVERLAPPED, the count of bytes returned must be asked for.
     bool DeviceIoControl(Handle device, std::uint32_t code, const void* in, std::uint32_t inSize,
-                         void* out, std::uint32_t outSize, std::uint32_t* returned,
-                         void* overlapped) override {
+                         void*, std::uint32_t, std::uint32_t* returned, void* overlapped) override {
         const auto* bytes = static_cast<const unsigned char*>(in);
         request.assign(bytes, bytes + inSize);
-        if (Call("DeviceIoControl", device, code, inSize, out, outSize, returned != nullptr,
-                 overlapped))
+        if (Call("DeviceIoControl") || device != kOpened || code != kFsctlSetReparsePoint ||
+            (overlapped == nullptr && returned == nullptr))
             return false;
         // The substitute name: its offset and length at 8, the names from 16.
         const auto* units = reinterpret_cast<const char16_t*>(bytes);
         return Made(opened_,
                     u"junction to " + std::u16string(units + 8 + units[4] / 2, units[5] / 2));
     }
-    bool CloseHandle(Handle handle) override { return !Call("CloseHandle", handle); }
+    bool CloseHandle(Handle handle) override { return !Call("CloseHandle") && handle == kOpened; }
     bool RemoveDirectoryW(const char16_t* path) override {
-        return !Call("RemoveDirectoryW", path) && volume_.erase(path) == 1;
+        return !Call("RemoveDirectoryW") && volume_.erase(path) == 1;
     }
     Handle GetProcessWindowStation() override {
-        return Call("GetProcessWindowStation") ? nullptr : reinterpret_cast<Handle>(0x30);
+        return Call("GetProcessWindowStation") ? nullptr : kStation;
     }
     // The station has a display, as WinSta0 has. Failing, it leaves flags
     // without WSF_VISIBLE, and fInherit is never the answer: only dwFlags tells.
     bool GetUserObjectInformationW(Handle object, int index, void* info, std::uint32_t length,
-                                   std::uint32_t* needed) override {
-        const bool fails =
-            Call("GetUserObjectInformationW", object, index, length, needed != nullptr);
+                                   std::uint32_t*) override {
+        const bool fails = Call("GetUserObjectInformationW") || index != kUoiFlags ||
+                           object != kStation || length < sizeof(UserObjectFlags);
         const UserObjectFlags flags = {0, 0, fails ? 0 : kWsfVisible};
         return std::memcpy(info, &flags, std::min<std::size_t>(length, sizeof flags)), !fails;
     }
-    int MessageBoxW(void* owner, const char16_t* text, const char16_t*,
-                    std::uint32_t type) override {
+    int MessageBoxW(void*, const char16_t* text, const char16_t*, std::uint32_t) override {
         box = text;
-        return Call("MessageBoxW", owner, type) ? 0 : 1;
+        return Call("MessageBoxW") ? 0 : 1;
     }
 
   private:
+    inline static const Handle kStation = reinterpret_cast<Handle>(0x30);
     std::u16string wideLine_, opened_;
     std::vector<std::pair<std::string, int>> failures_;
     std::map<std::string, int> calls_;
@@ -262,25 +258,9 @@ class ScriptedPlatform final : public Platform {
         }
         return ansi;
     }
-    template <typename Value>
-    static std::string Text(const Value& value) {
-        if constexpr (std::is_null_pointer_v<Value>) {
-            return "0";
-        } else if constexpr (std::is_convertible_v<Value, std::u16string>) {
-            const std::u16string wide = value;
-            return std::string(wide.begin(), wide.end());
-        } else if constexpr (std::is_convertible_v<Value, std::string>) {
-            return value;
-        } else {
-            char hex[24];
-            std::snprintf(hex, sizeof hex, "%llX", (unsigned long long)(std::uintptr_t)value);
-            return hex;
-        }
-    }
     // Logs the call; true when it is one that fails.
-    template <typename... Arguments>
-    bool Call(const char* name, const Arguments&... arguments) {
-        log.push_back(Entry(name, arguments...));
+    bool Call(const char* name) {
+        log.push_back(name);
         const std::pair<std::string, int> call(name, ++calls_[name]);
         return std::find(failures_.begin(), failures_.end(), call) != failures_.end();
     }
