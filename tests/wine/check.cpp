@@ -43,7 +43,7 @@ std::string Utf8(const std::wstring& text) {
     return bytes;
 }
 
-// The windows of a desktop, or of this one, each as its class, caption,
+// The windows of a desktop (null: this one), each as its class, caption,
 // process and whether it is visible.
 BOOL CALLBACK ListWindow(HWND window, LPARAM list) {
     wchar_t name[64] = {}, caption[128] = {};
@@ -57,10 +57,7 @@ BOOL CALLBACK ListWindow(HWND window, LPARAM list) {
 }
 std::wstring Windows(HDESK desktop) {
     std::wstring list;
-    if (desktop)
-        EnumDesktopWindows(desktop, ListWindow, reinterpret_cast<LPARAM>(&list));
-    else
-        EnumWindows(ListWindow, reinterpret_cast<LPARAM>(&list));
+    EnumDesktopWindows(desktop, ListWindow, reinterpret_cast<LPARAM>(&list));
     return list;
 }
 
@@ -99,11 +96,9 @@ std::wstring Run(const std::wstring& exe, std::wstring commandLine, bool ansi, b
     const ULONGLONG started = GetTickCount64();
     while (WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT) {
         if (GetTickCount64() - started > 20000) {
-            std::printf(
-                "TIMEOUT after 20 s: %s\n  waiting for the program to end%s; "
-                "windows:\n%s",
-                Utf8(exe).c_str(), box ? " after telling its box to close" : ", no box of it found",
-                Utf8(Windows(unseen)).c_str());
+            std::printf("TIMEOUT after 20 s, waiting for the program to end%s; windows:\n%s",
+                        box ? " after telling its box to close" : ", no box of it found",
+                        Utf8(Windows(unseen)).c_str());
             TerminateProcess(process.hProcess, 1);
             WaitForSingleObject(process.hProcess, 5000);
             break;
