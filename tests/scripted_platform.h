@@ -13,11 +13,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
-#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -34,8 +32,6 @@ bool SplitsByTheRules(const std::string& line);
 class ScriptedPlatform final : public Platform {
   public:
     std::string commandLine = "tolvik.exe", moduleFileName = "C:\\tools\\tolvik.exe";
-    // The path as Windows holds it; empty: the ANSI one read in the code page.
-    std::u16string heldModuleFileName;
     // The line a Unicode program started it with; empty: started with the
     // ANSI line as it stands, the UTF-16 one then made from it.
     std::u16string typedLine;
@@ -48,10 +44,7 @@ class ScriptedPlatform final : public Platform {
     std::uint32_t sizeSlack = 0;            // a size answer this much larger, as for C:\x\..\data
     int growths = 0;       // size answers after which the current directory changes
     bool cutAsXp = false;  // a path cut at the buffer without terminator, as Windows XP answers
-    // No table for code page 932, as on a Windows XP without East Asian support.
-    bool without932 = false;
-    bool longPathsEnabled = false;  // LongPathsEnabled, for a program whose manifest asks for it
-    std::uint32_t session = 1;      // the session the process runs in
+    std::uint32_t session = 1;            // the session the process runs in
     std::uint32_t version = 0x1DB10106u;  // GetVersion's answer: Windows 7 SP1, 6.1.7601
     inline static const Handle kOpened = reinterpret_cast<Handle>(0x10);  // every handle opened
     Log log;
@@ -106,8 +99,7 @@ class ScriptedPlatform final : public Platform {
     std::uint32_t GetModuleFileNameW(char16_t* buffer, std::uint32_t size) override {
         std::fill(buffer, buffer + size, u'x');
         if (Call("GetModuleFileNameW")) return 0;
-        const std::u16string path =
-            heldModuleFileName.empty() ? Widen(moduleFileName, acp) : heldModuleFileName;
+        const std::u16string path = Widen(moduleFileName, acp);
         const auto length = static_cast<std::uint32_t>(path.size());
         std::copy(path.c_str(), path.c_str() + std::min(length + 1, size), buffer);
         return std::min(length, size);
@@ -135,7 +127,6 @@ class ScriptedPlatform final : public Platform {
         const std::string ansi(text, static_cast<std::size_t>(length));
         if (size != 0) std::fill(wide, wide + size, u'?');
         if (Call("MultiByteToWideChar")) return 0;
-        if (codePage == kCodePageJapanese && without932) return 0;
         const std::u16string units = Widen(ansi, codePage == kCodePageAnsi ? acp : codePage);
         if (size == 0) return static_cast<int>(units.size() + sizeSlack);
         if (static_cast<std::size_t>(size) < units.size()) return 0;
@@ -233,11 +224,10 @@ class ScriptedPlatform final : public Platform {
 
     // A path Windows refuses as too long, in UTF-16 units without terminator:
     // MAX_PATH or more for the ANSI calls, \\?\ or not; for the wide ones
-    // only without \\?\ and with long paths off, and CreateDirectoryW then
-    // from MAX_PATH - 12, room for an 8.3 name.
+    // only without \\?\ (long paths are off), and CreateDirectoryW then from
+    // MAX_PATH - 12, room for an 8.3 name.
     bool TooLong(const std::u16string& path, bool wide, std::size_t limit = 260) const {
-        return path.size() >= limit &&
-               !(wide && (longPathsEnabled || path.rfind(u"\\\\?\\", 0) == 0));
+        return path.size() >= limit && !(wide && path.rfind(u"\\\\?\\", 0) == 0);
     }
 
     std::u16string Widen(const std::string& ansi, std::uint32_t codePage) const {
