@@ -18,8 +18,8 @@ namespace {
 
 // Every token, the program's own first (it alone may be empty).
 std::vector<std::string> ReferenceTokens(std::string_view line, bool japanese) {
-    auto IsSeparator = [](char byte) {
-        return byte != '\0' && static_cast<unsigned char>(byte) <= 0x20;
+    auto blank = [&](std::size_t at) {
+        return line[at] != '\0' && static_cast<unsigned char>(line[at]) <= 0x20;
     };
     auto size = [&](std::size_t at) -> std::size_t {
         const auto byte = static_cast<unsigned char>(line[at]);
@@ -28,14 +28,12 @@ std::vector<std::string> ReferenceTokens(std::string_view line, bool japanese) {
     };
     std::vector<std::string> tokens;
     for (std::size_t at = 0;;) {
-        while (at < line.size() && (IsSeparator(line[at]) || line.substr(at, 2) == "\"\"")) {
-            at += IsSeparator(line[at]) ? size(at) : 2;
-        }
+        while (at < line.size() && (blank(at) || line.substr(at, 2) == "\"\""))
+            at += blank(at) ? 1 : 2;
         std::string token;
-        for (bool quoted = false; at < line.size() && (quoted || !IsSeparator(line[at]));) {
+        for (bool quoted = false; at < line.size() && (quoted || !blank(at)); at += size(at)) {
             if (line[at] == '"') quoted = !quoted;
             if (line[at] != '"') token.append(line.substr(at, size(at)));
-            at += size(at);
         }
         if (token.empty() && !tokens.empty()) return tokens;
         tokens.push_back(token);
@@ -56,13 +54,12 @@ bool SplitsByTheRules(const std::string& line) {
         platform.acp = dbcs ? 932 : 1252;
         const std::vector<std::string> tokens = ReferenceTokens(platform.commandLine, dbcs);
         const auto count = static_cast<std::int32_t>(tokens.size()) - 1;
-        if (ArgumentCount(platform) != count) return false;
-        for (std::int32_t n : {count + 1, count + 2, -1, INT_MIN, INT_MAX}) {
-            if (!ArgumentAt(platform, n).empty()) return false;
-        }
-        for (std::int32_t n = 1; n <= count; ++n) {
-            if (ArgumentAt(platform, n).view() != tokens[static_cast<std::size_t>(n)]) return false;
-        }
+        bool right = ArgumentCount(platform) == count;
+        for (std::int32_t n : {count + 1, count + 2, -1, INT_MIN, INT_MAX})
+            right = right && ArgumentAt(platform, n).empty();
+        for (std::int32_t n = 1; n <= count; ++n)
+            right = right && ArgumentAt(platform, n).view() == tokens[static_cast<std::size_t>(n)];
+        if (!right) return false;
     }
     return true;
 }
@@ -70,9 +67,6 @@ bool SplitsByTheRules(const std::string& line) {
 }  // namespace tolvik::testing
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (!tolvik::testing::SplitsByTheRules(
-            std::string(reinterpret_cast<const char*>(data), size))) {
-        std::abort();
-    }
-    return 0;
+    const std::string line(reinterpret_cast<const char*>(data), size);
+    return tolvik::testing::SplitsByTheRules(line) ? 0 : (std::abort(), 0);
 }

@@ -96,20 +96,17 @@ class ScriptedPlatform final : public Platform {
         if (length >= size && !cutAsXp) buffer[size - 1] = '\0';
         return std::min(length, size);
     }
+    // The path as Windows holds it is not told: the ANSI one stands.
     std::uint32_t GetModuleFileNameW(char16_t* buffer, std::uint32_t size) override {
-        std::fill(buffer, buffer + size, u'x');
-        if (Call("GetModuleFileNameW")) return 0;
-        const std::u16string path = Widen(moduleFileName, acp);
-        const auto length = static_cast<std::uint32_t>(path.size());
-        std::copy(path.c_str(), path.c_str() + std::min(length + 1, size), buffer);
-        return std::min(length, size);
+        return std::fill(buffer, buffer + size, u'x'), Call("GetModuleFileNameW"), 0;
     }
     int GetLocaleInfoA(std::uint32_t locale, std::uint32_t type, char* buffer, int size) override {
         std::memset(buffer, '7', static_cast<std::size_t>(size));
-        if (Call("GetLocaleInfoA") || type != kLocaleDefaultAnsiCodePage) return 0;
-        if (!codePageText.count(locale)) return 0;
-        const std::string& text = codePageText[locale];
-        if (text.size() >= static_cast<std::size_t>(size)) return 0;  // the buffer is too small
+        const auto found = codePageText.find(locale);
+        if (Call("GetLocaleInfoA") || type != kLocaleDefaultAnsiCodePage ||
+            found == codePageText.end() || found->second.size() >= static_cast<std::size_t>(size))
+            return 0;  // a buffer too small included
+        const std::string& text = found->second;
         std::memcpy(buffer, text.c_str(), text.size() + 1);
         return static_cast<int>(text.size() + 1);  // the terminator counted
     }
