@@ -4,11 +4,9 @@
 // kindly as Wine does (platform/windows-contracts.md): a failing call
 // scribbles on what it was handed, as a half-done call may, sizes may be
 // larger than needed, a buffer may hold more than the answer says, and a call
-// given what Windows refuses fails. Started with a UTF-16 command line, it
-// makes the ANSI one from it, without Windows' best fit (the Wine check meets
-// that): in 932 the fullwidth backslash is the two bytes 81 5F, otherwise a
-// character below U+0080 (U+0100 in 1252) is its own byte, any other is ?,
-// and a byte is the character of its number.
+// given what Windows refuses fails. Its UTF-16 text is the ANSI text read in
+// the code page, simply: in 932 the bytes 81 5F are the fullwidth backslash,
+// and otherwise a byte is the character of its number.
 #pragma once
 
 #include <algorithm>
@@ -32,9 +30,6 @@ bool SplitsByTheRules(const std::string& line);
 class ScriptedPlatform final : public Platform {
   public:
     std::string commandLine = "tolvik.exe", moduleFileName = "C:\\tools\\tolvik.exe";
-    // The line a Unicode program started it with; empty: started with the
-    // ANSI line as it stands, the UTF-16 one then made from it.
-    std::u16string typedLine;
     std::uint32_t threadLocale = 0x409, acp = 1252;
     std::map<std::uint32_t, std::string> codePageText = {{0x409, "1252"}, {0x411, "932"}};
     std::map<std::uint32_t, std::array<std::uint8_t, 12>> leadBytes = {
@@ -64,15 +59,17 @@ class ScriptedPlatform final : public Platform {
             made += (made.empty() ? u"" : u"; ") + name + u": " + what;
         return made;
     }
-    // How often `name` was called.
-    int Calls(const std::string& name) const { return calls_.count(name) ? calls_.at(name) : 0; }
-
-    const char* GetCommandLineA() override {
-        if (!typedLine.empty()) commandLine = Narrow(typedLine);
-        return commandLine.c_str();
+    // How often these were called.
+    std::size_t Calls(std::initializer_list<const char*> names) const {
+        std::size_t calls = 0;
+        for (const char* name : names)
+            calls += static_cast<std::size_t>(calls_.count(name) ? calls_.at(name) : 0);
+        return calls;
     }
+
+    const char* GetCommandLineA() override { return commandLine.c_str(); }
     const char16_t* GetCommandLineW() override {
-        wideLine_ = typedLine.empty() ? Widen(commandLine, acp) : typedLine;
+        wideLine_ = Widen(commandLine, acp);
         return wideLine_.c_str();
     }
     std::uint32_t GetThreadLocale() override { return threadLocale; }
@@ -235,15 +232,6 @@ class ScriptedPlatform final : public Platform {
             at += pair;
         }
         return wide;
-    }
-    std::string Narrow(const std::u16string& wide) const {
-        std::string ansi;
-        for (const char16_t unit : wide) {
-            const bool own = unit < (acp == 1252 ? 0x100 : 0x80);
-            ansi +=
-                acp == 932 && unit == u'＼' ? "\x81\x5F" : std::string(1, own ? char(unit) : '?');
-        }
-        return ansi;
     }
     // Logs the call; true when it is one that fails.
     bool Call(const char* name) {
