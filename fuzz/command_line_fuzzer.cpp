@@ -29,7 +29,7 @@ std::vector<std::string> ReferenceTokens(std::string_view line, bool japanese) {
     std::vector<std::string> tokens;
     for (std::size_t at = 0;;) {
         while (at < line.size() && (blank(at) || line.substr(at, 2) == "\"\""))
-            at += blank(at) ? 1 : 2;
+            at += blank(at) ? 1u : 2u;
         std::string token;
         for (bool quoted = false; at < line.size() && (quoted || !blank(at)); at += size(at)) {
             if (line[at] == '"') quoted = !quoted;

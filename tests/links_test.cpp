@@ -125,8 +125,9 @@ TEST(Junction, EachFailingCallTakesBackWhatWasMade) {
         const auto at = [&](const char* name) {
             return std::find(platform.log.begin(), platform.log.end(), name);
         };
-        if (seen.count("DeviceIoControl") && !made)
+        if (seen.count("DeviceIoControl") && !made) {
             EXPECT_LT(at("CloseHandle"), at("RemoveDirectoryW"));
+        }
     }
 }
 

@@ -21,10 +21,7 @@ cd "$scratch"
 export WINEDLLOVERRIDES="mscoree,mshtml=;imm32,version=n,b"
 # Each run of the check has a bound of its own; this one, well within ctest's,
 # is for what lies around them: Xvfb, Wine's start, the check's own set-up.
-status=0
 env -u LC_ALL "${locale[@]}" timeout -k 10 250 xvfb-run -a -s '-screen 0 1024x768x24 -nolisten tcp' \
   "$root/cmake/wine-run.sh" "$3" "Z:${4//\//\\}" "$1" "$2" "Z:${5//\//\\}" || status=$?
-if [ "$status" = 124 ]; then
-  echo "TIMEOUT: the group $1-$2 ran 250 s; the check's last line above says how far it got"
-fi
-exit "$status"
+[ "${status:-0}" != 124 ] || echo "TIMEOUT: the group $1-$2 ran 250 s; the check's last line above says how far it got"
+exit "${status:-0}"
