@@ -47,9 +47,8 @@ class ScriptedPlatform final : public Platform {
     std::u16string box;                  // the text of the last box
 
     // The `occurrence`-th call of `name` fails (1: the first).
-    ScriptedPlatform& Fail(const std::string& name, int occurrence = 1) {
+    void Fail(const std::string& name, int occurrence = 1) {
         failures_.emplace_back(name, occurrence);
-        return *this;
     }
     // What the run left on the volume, name by name: "L: hard link to F",
     // "L: directory", "L: junction to \??\C:\data"; empty: nothing.

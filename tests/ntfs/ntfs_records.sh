@@ -8,8 +8,7 @@ helper=$1
 skip() { echo "*** SKIPPED: $* -- the records were NOT checked against ntfs-3g ***" >&2; exit 77; }
 [ -c /dev/fuse ] && [ "$(id -u)" = 0 ] || skip "no /dev/fuse, or not root"
 command -v mkntfs setfattr >/dev/null || skip "ntfs-3g and attr are not installed"
-work=$(mktemp -d /tmp/tolvik-ntfs.XXXXXX)
-mnt=$work/mnt
+work=$(mktemp -d /tmp/tolvik-ntfs.XXXXXX) mnt=$work/mnt failed=0
 trap 'umount "$mnt" 2>/dev/null || umount -l "$mnt" 2>/dev/null; rm -rf "$work"' EXIT
 truncate -s 16M "$work/image"
 mkntfs -F -q -f "$work/image" >/dev/null 2>&1
@@ -22,7 +21,6 @@ ntfs-3g "$work/image" "$mnt" || skip "ntfs-3g cannot mount here"
 # a name that only the wide calls take as typed.
 long=$(printf 'd%.0s' {1..200})/$(printf 'e%.0s' {1..59})
 folders=(data "my data" 予定表 a〜b한😀 "$long" data.)
-failed=0
 for i in "${!folders[@]}"; do
   folder=${folders[$i]}
   mkdir -p "$mnt/$folder" "$mnt/link-$i"
@@ -33,8 +31,7 @@ for i in "${!folders[@]}"; do
     echo "FAIL $folder: ntfs-3g refused the record"; failed=1
   fi
 done
-umount "$mnt"
-ntfs-3g "$work/image" "$mnt"
+umount "$mnt" && ntfs-3g "$work/image" "$mnt"
 for i in "${!folders[@]}"; do
   [ "$(cat "$mnt/link-$i/marker" 2>/dev/null)" = "$i" ] && echo "ok    ${folders[$i]:0:40}: leads there" ||
     { echo "FAIL  ${folders[$i]:0:40}: leads to '$(readlink "$mnt/link-$i")'"; failed=1; }

@@ -9,12 +9,10 @@
 
 int main(int argc, char** argv) {
     std::u16string fullPath;
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 1; i < argc; ++i)
         fullPath += static_cast<char16_t>(std::strtoul(argv[i], nullptr, 16));
-    }
     tolvik::MountPointRequest request;
     if (!tolvik::BuildMountPointRequest(tolvik::JunctionTarget(fullPath).view(), request)) return 2;
     std::printf("0x");
     for (std::uint32_t i = 0; i < request.length; ++i) std::printf("%02x", request.bytes[i]);
-    std::printf("\n");
 }
