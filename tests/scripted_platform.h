@@ -183,9 +183,12 @@ class ScriptedPlatform final : public Platform {
         return Made(opened_,
                     u"junction to " + std::u16string(units + 8 + units[4] / 2, units[5] / 2));
     }
-    bool CloseHandle(Handle handle) override { return !Call("CloseHandle") && handle == kOpened; }
+    bool CloseHandle(Handle handle) override {
+        return !Call("CloseHandle") && handle == kOpened && (opened_.clear(), true);
+    }
+    // A directory still open, without FILE_SHARE_DELETE, stays.
     bool RemoveDirectoryW(const char16_t* path) override {
-        return !Call("RemoveDirectoryW") && volume_.erase(path) == 1;
+        return !Call("RemoveDirectoryW") && opened_ != path && volume_.erase(path) == 1;
     }
     Handle GetProcessWindowStation() override {
         return Call("GetProcessWindowStation") ? nullptr : kStation;
