@@ -21,8 +21,6 @@
 
 namespace tolvik::testing {
 
-using Log = std::vector<std::string>;
-
 // The splitting rules written once more, as plainly as possible, hold for the
 // command line (fuzz/command_line_fuzzer.cpp).
 bool SplitsByTheRules(const std::string& line);
@@ -42,7 +40,7 @@ class ScriptedPlatform final : public Platform {
     std::uint32_t session = 1;            // the session the process runs in
     std::uint32_t version = 0x1DB10106u;  // GetVersion's answer: Windows 7 SP1, 6.1.7601
     inline static const Handle kOpened = reinterpret_cast<Handle>(0x10);  // every handle opened
-    Log log;
+    std::vector<std::string> log;                                         // the calls, by name
     std::vector<unsigned char> request;  // what DeviceIoControl was given
     std::u16string box;                  // the text of the last box
 
@@ -119,7 +117,9 @@ class ScriptedPlatform final : public Platform {
                             char16_t* wide, int size) override {
         const std::string ansi(text, static_cast<std::size_t>(length));
         if (size != 0) std::fill(wide, wide + size, u'?');
-        if (Call("MultiByteToWideChar")) return 0;
+        // Like a Windows XP without East Asian support, no table for 932 where the
+        // system has another code page.
+        if (Call("MultiByteToWideChar") || (codePage == kCodePageJapanese && acp != 932)) return 0;
         const std::u16string units = Widen(ansi, codePage == kCodePageAnsi ? acp : codePage);
         if (size == 0) return static_cast<int>(units.size() + sizeSlack);
         if (static_cast<std::size_t>(size) < units.size()) return 0;

@@ -186,8 +186,7 @@ int main(int, char** argv) {
         std::wstring line;         // the command line, the program's own token first
         std::wstring boxes = L"";  // what a person reads, box by box
         std::wstring path = L"";   // afterwards it has this many names (0: none)
-        DWORD names = 0;
-        DWORD status = 0;
+        DWORD names = 0, status = 0;
         std::wstring exe = L"";  // empty: tolvik.exe
         bool unseen = false;     // where nobody can see a box
         const char* only = "";   // the one code page it is run in
