@@ -83,6 +83,8 @@ TEST(Locale, LeadBytesOfTheThreadLocale) {
         {.locale = 0x411, .codePage = "932", .leadBytes = japanese},
         // English, which 0 stands for, and a language id of 0: the locale is not asked.
         {.locale = 0, .acp = 932, .codePage = "932"}, {.locale = 0x800, .acp = 932, .codePage = "932"},
+        // A language not known to be without lead bytes asks its locale (1: Arabic, neutral).
+        {.locale = 1, .codePage = "932", .leadBytes = japanese},
         // 0, like what is no number, is the system's code page.
         {.locale = 0x439, .acp = 932, .codePage = "0", .leadBytes = japanese},
         // A failed answer is not read: the system's code page.

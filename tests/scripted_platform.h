@@ -170,13 +170,15 @@ class ScriptedPlatform final : public Platform {
             return kInvalidHandleValue;
         return opened_ = path, kOpened;
     }
-    // Without an OVERLAPPED, the count of bytes returned must be asked for.
+    // Without an OVERLAPPED, the count of bytes returned must be asked for; an
+    // output size without a buffer fails, as Windows probes a buffer that size.
     bool DeviceIoControl(Handle device, std::uint32_t code, const void* in, std::uint32_t inSize,
-                         void*, std::uint32_t, std::uint32_t* returned, void* overlapped) override {
+                         void* out, std::uint32_t outSize, std::uint32_t* returned,
+                         void* overlapped) override {
         const auto* bytes = static_cast<const unsigned char*>(in);
         request.assign(bytes, bytes + inSize);
         if (Call("DeviceIoControl") || device != kOpened || code != kFsctlSetReparsePoint ||
-            (overlapped == nullptr && returned == nullptr))
+            (overlapped == nullptr && returned == nullptr) || (out == nullptr && outSize != 0))
             return false;
         // The substitute name: its offset and length at 8, the names from 16.
         const auto* units = reinterpret_cast<const char16_t*>(bytes);
