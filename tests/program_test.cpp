@@ -81,14 +81,15 @@ TEST(Locale, LeadBytesOfTheThreadLocale) {
     // clang-format off
     const Case cases[] = {
         {.locale = 0x411, .codePage = "932", .leadBytes = japanese},
-        // English, which 0 stands for, and a language id of 0: the locale is not asked.
-        {.locale = 0, .acp = 932, .codePage = "932"}, {.locale = 0x800, .acp = 932, .codePage = "932"},
-        // A language not known to be without lead bytes asks its locale (1: Arabic, neutral).
+        // English, which 0 stands for, is not asked; a language not known to be without lead
+        // bytes asks its locale: Urdu (0x20), past the list, and Arabic (1, neutral).
+        {.locale = 0, .acp = 932, .codePage = "932"}, {.locale = 0x420, .codePage = "1256"},
         {.locale = 1, .codePage = "932", .leadBytes = japanese},
         // 0, like what is no number, is the system's code page.
         {.locale = 0x439, .acp = 932, .codePage = "0", .leadBytes = japanese},
         // A failed answer is not read: the system's code page.
-        {.locale = 0x439, .acp = 932, .codePage = "1252", .failing = "GetLocaleInfoA", .leadBytes = japanese},
+        {.locale = 0x439, .acp = 932, .codePage = "1252", .failing = "GetLocaleInfoA",
+         .leadBytes = japanese},
         {.locale = 0x43F, .codePage = "$3A4", .leadBytes = japanese},
         // Failed lead bytes are not read.
         {.locale = 0x411, .acp = 932, .codePage = "932", .failing = "GetCPInfo"},

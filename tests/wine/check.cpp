@@ -171,8 +171,7 @@ int main(int, char** argv) {
     for (const auto& name : {L"a.txt", L"old.txt", L"＂a", src.c_str()}) Links(name, OPEN_ALWAYS);
     Links(dir + L"\\" + other + L".txt", OPEN_ALWAYS), Links(lacked + L"\\😀.txt", OPEN_ALWAYS);
     // A copy in a downloads folder, beside DLLs planted under system names.
-    CreateDirectoryA("downloads", nullptr);
-    CopyFileA(argv[1], "downloads\\maker.exe", TRUE);
+    CreateDirectoryA("downloads", nullptr), CopyFileA(argv[1], "downloads\\maker.exe", TRUE);
     CopyFileA(argv[4], "downloads\\imm32.dll", TRUE),
         CopyFileA(argv[4], "downloads\\version.dll", TRUE);
     CopyFileW(tolvik.c_str(), yotei.c_str(), TRUE);
