@@ -4,6 +4,7 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+#include <winioctl.h>
 
 #include <cstring>
 
@@ -23,6 +24,7 @@ static_assert(kFileShareRead == FILE_SHARE_READ && kFileShareWrite == FILE_SHARE
 static_assert(kOpenExisting == OPEN_EXISTING, "");
 static_assert(kFileFlagOpenReparsePoint == FILE_FLAG_OPEN_REPARSE_POINT, "");
 static_assert(kFileFlagBackupSemantics == FILE_FLAG_BACKUP_SEMANTICS, "");
+static_assert(kFsctlSetReparsePoint == FSCTL_SET_REPARSE_POINT, "");
 static_assert(kMbIconError == MB_ICONERROR && kMbIconInformation == MB_ICONINFORMATION, "");
 static_assert(kUoiFlags == UOI_FLAGS && kWsfVisible == WSF_VISIBLE, "");
 static_assert(sizeof(UserObjectFlags) == sizeof(USEROBJECTFLAGS), "UserObjectFlags mirrors it");
