@@ -50,8 +50,8 @@ namespace tolvik::testing {
 bool SplitsByTheRules(const std::string& line) {
     for (const bool dbcs : {true, false}) {
         ScriptedPlatform platform;
-        platform.commandLine = line.c_str();  // a command line ends at its first zero byte
-        platform.acp = dbcs ? 932 : 1252;
+        // A command line ends at its first zero byte.
+        platform.commandLine = line.c_str(), platform.acp = dbcs ? 932 : 1252;
         const std::vector<std::string> tokens = ReferenceTokens(platform.commandLine, dbcs);
         const auto count = static_cast<std::int32_t>(tokens.size()) - 1;
         bool right = ArgumentCount(platform) == count;

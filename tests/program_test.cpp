@@ -205,9 +205,8 @@ TEST(Dispatch, WhereNobodySeesTheBox) {
         EXPECT_EQ(RunLinkMaker(platform), run.status);
         EXPECT_EQ(platform.box.empty(), run.made || run.status != 0);
         // 【書式】 read in 1252, byte by byte, as the double has no table for 932 there.
-        const std::u16string usage =
-            u"\u0081y\u008F\u0091\u008E\u00AE\u0081ztolvik.exe [src] [dst]";
-        EXPECT_EQ(platform.box == usage, note && run.status == 0);
+        EXPECT_EQ(platform.box == u"\u0081y\u008F\u0091\u008E\u00AE\u0081ztolvik.exe [src] [dst]",
+                  note && run.status == 0);
         EXPECT_EQ(platform.Calls({"GetProcessWindowStation", "ProcessIdToSessionId"}),
                   run.made ? 0u : 2u);
         EXPECT_EQ(platform.Calls({"GetFileAttributesA", "GetFileAttributesW"}), note ? 0u : 1u);
@@ -296,7 +295,7 @@ TEST(Junction, TargetIsTheFullPathInItsNtForm) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fullPath.size());
         ScriptedPlatform platform;
-        platform.fullPath = c.fullPath, platform.sizeSlack = c.sizeSlack;
+        platform.fullPath = c.fullPath, platform.sizeSlack = c.sizeSlack,
         platform.growths = c.growths;
         EXPECT_EQ(MakeJunction(platform, c.src, "L"), !c.target.empty());
         // No request for no junction, and nothing left.

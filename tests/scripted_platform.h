@@ -205,8 +205,7 @@ class ScriptedPlatform final : public Platform {
         return std::memcpy(info, &flags, std::min<std::size_t>(length, sizeof flags)), !fails;
     }
     int MessageBoxW(void*, const char16_t* text, const char16_t*, std::uint32_t) override {
-        box = text;
-        return Call("MessageBoxW") ? 0 : 1;
+        return box = text, Call("MessageBoxW") ? 0 : 1;
     }
 
   private:

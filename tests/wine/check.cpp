@@ -35,10 +35,11 @@ std::wstring ErrorBox(const std::wstring& src, const std::wstring& dst) {
     return L"box 無念\n作成できませんでした.\r\n\r\n元：" + src + L"\r\n先：" + dst + L"\n";
 }
 
-std::string Utf8(const std::wstring& text) {
+// The text in a code page: UTF-8 for this check's log, or the ANSI one.
+std::string Bytes(const std::wstring& text, UINT codePage = CP_UTF8) {
     std::string bytes(text.size() * 3 + 1, '\0');
     bytes.resize(static_cast<std::size_t>(
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0],
+        WideCharToMultiByte(codePage, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0],
                             static_cast<int>(bytes.size()), nullptr, nullptr)));
     return bytes;
 }
@@ -62,8 +63,8 @@ std::wstring Windows(HDESK desktop) {
 }
 
 // Starts `exe` with exactly this command line, as a Unicode program starts
-// it (an ANSI one gives a line the code page carries, which the Unicode one
-// also does), reads each box it shows as the UTF-16 text a person sees and closes it. Says
+// it or, `ansi`, as an ANSI program does with the code page's bytes, reads
+// each box it shows as the UTF-16 text a person sees and closes it. Says
 // what it saw and the status. Started, `unseen`, on a desktop of a window
 // station without a display, as a scheduled task or a service gets it, it
 // says how many windows that desktop had while it ran. That station is made
@@ -71,7 +72,7 @@ std::wstring Windows(HDESK desktop) {
 // last. A run that has not ended after 20 s is ended, and what it was
 // waiting for is printed with the windows there were, as the log is all
 // that is left of a failure nobody can reproduce.
-std::wstring Run(const std::wstring& exe, std::wstring commandLine, bool hidden) {
+std::wstring Run(const std::wstring& exe, std::wstring commandLine, bool ansi, bool hidden) {
     static HDESK made = nullptr;
     if (hidden && made == nullptr) {
         SetProcessWindowStation(CreateWindowStationW(L"unseen", 0, WINSTA_ALL_ACCESS, nullptr));
@@ -79,11 +80,14 @@ std::wstring Run(const std::wstring& exe, std::wstring commandLine, bool hidden)
     }
     const HDESK unseen = hidden ? made : nullptr;
     STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
+    startup.cb = sizeof startup;  // laid out as STARTUPINFOA, and all else null
     if (unseen) startup.lpDesktop = const_cast<wchar_t*>(L"unseen\\Default");
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
+    std::string bytes = Bytes(commandLine, CP_ACP), path = Bytes(exe, CP_ACP);
+    if (!(ansi ? CreateProcessA(path.c_str(), &bytes[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                nullptr, reinterpret_cast<STARTUPINFOA*>(&startup), &process)
+               : CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                nullptr, &startup, &process)))
         return L"not started";
     std::wstring seen;
     HWND box = nullptr;
@@ -93,7 +97,7 @@ std::wstring Run(const std::wstring& exe, std::wstring commandLine, bool hidden)
         if (GetTickCount64() - started > 20000) {
             std::printf("TIMEOUT after 20 s, waiting for the program to end%s; windows:\n%s",
                         box ? " after telling its box to close" : ", no box of it found",
-                        Utf8(Windows(unseen)).c_str());
+                        Bytes(Windows(unseen)).c_str());
             TerminateProcess(process.hProcess, 1);
             WaitForSingleObject(process.hProcess, 5000);
             break;
@@ -129,8 +133,7 @@ DWORD Links(const std::wstring& path, DWORD disposition = OPEN_EXISTING) {
     BY_HANDLE_FILE_INFORMATION info{};
     HANDLE file =
         CreateFileW(path.c_str(), 0, 7, nullptr, disposition, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    GetFileInformationByHandle(file, &info);
-    CloseHandle(file);
+    GetFileInformationByHandle(file, &info), CloseHandle(file);
     return info.nNumberOfLinks;
 }
 
@@ -187,6 +190,7 @@ int main(int, char** argv) {
         std::wstring path = L"";   // afterwards it has this many names (0: none)
         DWORD names = 0, status = 0;
         std::wstring exe = L"";  // empty: tolvik.exe
+        bool ansi = false;       // started with the code page's bytes
         bool unseen = false;     // where nobody can see a box
         const char* only = "";   // the one code page it is run in
     };
@@ -204,7 +208,7 @@ int main(int, char** argv) {
         // stand in the program's own token and after the second argument.
         {.line = L"한 a.txt link.txt 한", .path = L"link.txt", .names = 3},
         {.line = L"t " + dir + L"\\" + other + L".txt " + dir + L"\\" + other + wide + other,
-         .path = dir + L"\\" + other + wide + other, .names = 2},
+         .path = dir + L"\\" + other + wide + other, .names = 2, .ansi = true},
         {.line = L"t " + dir + L"\\none " + dir + L"\\new", .boxes = ErrorBox(dir + L"\\none", dir + L"\\new"),
          .path = dir + L"\\new", .exe = maker},
         // A.txt has a fourth name, then a fifth.
@@ -223,10 +227,10 @@ int main(int, char** argv) {
         // This Wine refuses every junction, so the directory made for it goes again.
         {.line = L"t folder link", .boxes = ErrorBox(L"folder", L"link"), .path = L"link"},
         {.line = L"t " + dir + L" " + dir + L"\\" + other, .boxes = ErrorBox(dir, dir + L"\\" + other),
-         .path = dir + L"\\" + other},
-        // Past MAX_PATH, written with \\?\: the wide calls, with every character
-        // in the code page or not.
-        {.line = L"t " + deep + L"a.txt " + deep + L"b.txt", .path = deep + L"b.txt", .names = 2},
+         .path = dir + L"\\" + other, .ansi = true},
+        // Past MAX_PATH, written with \\?\: the wide calls, started with ANSI bytes
+        // or with a character the code page lacks.
+        {.line = L"t " + deep + L"a.txt " + deep + L"b.txt", .path = deep + L"b.txt", .names = 2, .ansi = true},
         {.line = L"t " + deep + lacked + L".txt " + deep + L"d.txt", .path = deep + L"d.txt", .names = 2},
         // Where nobody can see a box: none, no window at all, the run ends at
         // once, and the status tells what the box would have.
@@ -243,9 +247,9 @@ int main(int, char** argv) {
             Check(false, name + " not started: the runs took 200 s");
             break;
         }
-        std::printf("%s: %s\n", name.c_str(), Utf8(c.line).c_str());
-        const std::wstring seen = Run(c.exe.empty() ? tolvik : c.exe, c.line, c.unseen);
-        Check(seen == c.boxes + L"exit " + std::to_wstring(c.status), name + ": " + Utf8(seen));
+        std::printf("%s: %s\n", name.c_str(), Bytes(c.line).c_str());
+        const std::wstring seen = Run(c.exe.empty() ? tolvik : c.exe, c.line, c.ansi, c.unseen);
+        Check(seen == c.boxes + L"exit " + std::to_wstring(c.status), name + ": " + Bytes(seen));
         if (!c.path.empty()) Check(Links(c.path) == c.names, name + ": links");
     }
     for (const auto& name : {L"up.txt", L"a-b", L"b"}) Check(Links(name) == 0, "best fit made");
